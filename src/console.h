@@ -1,0 +1,33 @@
+// The console: one character stream over standard input and the output
+// helpers. The operations never touch standard input or output directly.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+// Thrown when standard input ends while a prompt waits; main ends the program.
+struct EndOfInput {};
+
+// The next byte of standard input, or throws EndOfInput.
+char readChar();
+// Skips white space, then reads one word up to (not including) the white
+// space after it, which stays unread. A word that the end of input cuts off
+// was never finished, so it counts as the end of input too.
+std::string readWord();
+// The rest of the current line; its newline is consumed, not stored. A line
+// without its newline counts as the end of input.
+std::string readLine();
+// A yes/no answer: one word, of which only a lower-case y at its start says yes.
+bool readYes();
+// Waits for a key after a viewer: two characters, the first being the
+// newline the menu choice left behind.
+void waitForKey();
+
+void print(std::string_view text);
+void printLine(std::string_view text);   // text, then a newline
+void printChar(char c);
+void flushOutput();
+
+}  // namespace qv

@@ -1,0 +1,100 @@
+// Every text the program prints, once, named after when it is shown.
+// Trailing blanks are part of the texts.
+#pragma once
+
+#include <string_view>
+
+namespace qv::msg {
+
+using T = std::string_view;
+
+// Start-up and menu
+inline constexpr T kBanner = "Quorvane (Text Version v1.1.2) for Linux. ";
+inline constexpr T kBannerCode = "code:KX-P-1 ";
+inline constexpr T kVersion = "Quorvane v1.1.2";
+inline constexpr T kDataLoaded = "Data file loaded successful .... ";
+inline constexpr T kDataCreated = "Data file not found , creating a one ... ";
+inline constexpr T kMenuAdd = "(1)Enter new S/N to DataBase ";
+inline constexpr T kMenuEdit = "(2)Edit the exist data ";
+inline constexpr T kMenuDelete = "(3)Delete the exist data ";
+inline constexpr T kMenuLoad = "(4)Load the VELK files ";
+inline constexpr T kMenuExport = "(5)Save the VELK files as text file ";
+inline constexpr T kMenuShow = "(6)Search S/N in DataBase ";
+inline constexpr T kMenuView = "(7)View full data ";
+inline constexpr T kMenuReadme = "(8)View README ";
+inline constexpr T kMenuCheck = "(9)Check the data file ";
+inline constexpr T kMenuRecover = "(R)VELK Recovery ";
+inline constexpr T kMenuQuit = "(Q)Quit ";
+inline constexpr T kMenuPrompt = "Please enter the code  ";
+
+// Shared by several operations
+inline constexpr T kCanceled = "Command canceled,back to menu.... ";
+inline constexpr T kDamaged =
+    "The data file is damaged , nothing has been changed , please check it (9) or recover it (R) . ";
+inline constexpr T kReserved = "Sorry,can not include these characters : ( ) [ ] * ? #";
+inline constexpr T kTooLong = "Sorry,the name or SN is too long (at most 59 characters) .";
+inline constexpr T kWaitKey = "Type in any key to continue . ";
+inline constexpr T kBackToMenu = "Back to menu.... ";
+
+// Recovery
+inline constexpr T kRecoverAsk = "Do you really want to recovery VELK ? (y/anykey) : ";
+inline constexpr T kNoBackup = "the backup file not found !!! ";
+inline constexpr T kRecovered = "The backup file loaded successful !!! ";
+
+// Load and export
+inline constexpr T kLoadAsk = "Please enter the data filename : ";
+inline constexpr T kLoadMissing = "the data file not found !!! ";
+inline constexpr T kLoadSelf = "the data file is the same file as velk.dat , nothing has been changed . ";
+inline constexpr T kLoaded = "The data file loaded successful !!! ";
+inline constexpr T kSaving = "Saving ....";
+inline constexpr T kSaved = "save the data file to velk.txt successful !!! ";
+inline constexpr T kNoReadme = "README is not found !!!";
+
+// Record selection
+inline constexpr T kEmpty = "The Data file was empty ";
+inline constexpr T kChooseEdit = "Choose the Data which you wnat to change : ";
+inline constexpr T kCodeAsk = "Please enter the code (ex: 04 or 13) ";
+inline constexpr T kCodeEcho = "The code you typed : ";
+inline constexpr T kWrongCode = "Wrong code , try again . ";
+
+// Add
+inline constexpr T kFull = "DataBase is full (99) , please delete some data first .";
+inline constexpr T kNameAsk = "Please type in the software's name : ";
+inline constexpr T kNameEcho = "The software's name is ";
+inline constexpr T kSerialAsk = "Please type in the software's SN : ";
+inline constexpr T kSerialEcho = "The software's SN is ";
+inline constexpr T kSaveAsk = "Do you want save these data in velk ? (y/anykey) :";
+inline constexpr T kAdded = "done! ";
+
+// Edit
+inline constexpr T kEditHeading = "(2)Edit the DataBase ";
+inline constexpr T kEditNameAsk = "Do you want to change the software's Name ? (y/anykey) : ";
+inline constexpr T kEditSerialAsk = "Do you want to change the software's SN ? (y/anykey) : ";
+inline constexpr T kStop = "Stop .... ";
+inline constexpr T kNewNameAsk = "Please type in the new software's Name : ";
+inline constexpr T kNewNameEcho = "The new software's Name is ";
+inline constexpr T kNewSerialAsk = "Please type in the new software's SN : ";
+inline constexpr T kNewSerialEcho = "The new software's SN is ";
+inline constexpr T kEditSaved = "The Data file saved successful !!! ";
+
+// Delete
+inline constexpr T kDeleteAsk = "Do you really want to delele this data ? (y/anykey) : ";
+inline constexpr T kProcessing = "Processing .... ";
+inline constexpr T kRebuilding = "Rebuilding DataBase .... ";
+inline constexpr T kDeleted = "Done ! ";
+
+// Check
+inline constexpr T kChecking = "Checking the data file .... ";
+inline constexpr T kSound = "No any problems have been found in the data file . ";
+inline constexpr T kProblems = "There have some problems in the data file . ";
+
+// Usage
+inline constexpr T kUsage =
+    "Usage: quorvane [--help | --version]\n"
+    "Keeps a catalogue of software titles and their serial numbers.\n"
+    "It works on the files of the current directory: the data file velk.dat,\n"
+    "its backup backup.bak, the export velk.txt and a few scratch files.\n"
+    "Start it without arguments and choose from its menu.\n"
+    "The manual page tells more: man quorvane\n";
+
+}  // namespace qv::msg
