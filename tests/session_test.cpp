@@ -14,7 +14,7 @@
 //   exists       names (one a line) expected afterwards, content not compared
 // A section's body is its lines, each ended by a newline. In bodies {banner},
 // {new}, {loaded} and {menu} stand for the start-up lines and the menu,
-// {start:NAME} for a starting file's bytes, {xHH} for one byte, and {nonl}
+// {start:NAME} for a starting file's bytes, {file:NAME} for an expected one's, {xHH} for one byte, and {nonl}
 // takes back the newline that ends its line.
 #include <gtest/gtest.h>
 
@@ -71,6 +71,8 @@ std::string expand(std::string body, const Case& c)
             body.erase(close + 1, 1);
         else if (token.rfind("start:", 0) == 0)
             out += c.start.at(token.substr(6));
+        else if (token.rfind("file:", 0) == 0)
+            out += c.expected.at(token.substr(5));
         else if (token.size() == 3 && token[0] == 'x')
             out += static_cast<char>(std::stoi(token.substr(1), nullptr, 16));
         else {
