@@ -125,6 +125,8 @@ bool File::write(std::string_view text)
 {
     if (fd_ < 0 || err_ != 0 || !writable(mode_))
         return fail("write", EBADF);
+    if (text.size() >= kWindow)
+        return writeThrough(text);
     while (!text.empty()) {
         bool inside = loaded_ && pos_ >= base_ && pos_ < base_ + static_cast<long>(kWindow);
         if (!inside && !load(pos_))
@@ -144,6 +146,25 @@ bool File::write(std::string_view text)
         len_ = std::max(len_, at + n);
         pos_ += static_cast<long>(n);
         text.remove_prefix(n);
+    }
+    return true;
+}
+
+// A block at least as large as the window goes to the file directly; the
+// window is refilled from the file when next needed.
+bool File::writeThrough(std::string_view text)
+{
+    if (!flush())
+        return false;
+    loaded_ = false;
+    while (!text.empty()) {
+        ssize_t n = ::pwrite(fd_, text.data(), text.size(), pos_);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail("write", n < 0 ? errno : ENOSPC);
+        pos_ += n;
+        text.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
 }
@@ -205,8 +226,40 @@ bool File::close()
     return err_ == 0;
 }
 
+// Between two regular files the kernel copies the bytes without them passing
+// through here. False when it cannot (the buffered copy then goes on from
+// wherever this one stopped) or when it failed (then a failure is set).
+bool File::copyInKernel(File& in)
+{
+    struct stat from, to;
+    if (!flush() || ::fstat(in.fd_, &from) != 0 || ::fstat(fd_, &to) != 0 || !S_ISREG(from.st_mode)
+        || !S_ISREG(to.st_mode) || from.st_size == 0)   // /proc files say 0 and copy nothing
+        return false;
+    loaded_ = false;
+    for (;;) {
+        loff_t ip = in.pos_, op = pos_;
+        ssize_t n = ::copy_file_range(in.fd_, &ip, fd_, &op, std::size_t{1} << 30, 0);
+        if (n > 0) {
+            in.pos_ += n;
+            pos_ += n;
+            continue;
+        }
+        if (n == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)
+            return false;
+        if (errno == EIO && in.pos_ < from.st_size)
+            return in.fail("read", errno);
+        return fail("write", errno);
+    }
+}
+
 bool copyRest(File& in, File& out)
 {
+    if (out.copyInKernel(in) || in.failed() || out.failed())
+        return !in.failed() && !out.failed();
     for (std::string_view part = in.next(); !part.empty(); part = in.next())
         if (!out.write(part))
             return false;
@@ -226,8 +279,8 @@ Replacement::Replacement(std::string target) : target_(std::move(target)), real_
             real_ = resolved.string();
     }
     fs::path dir = fs::path(real_).parent_path();
-    std::string stem = "." + fs::path(real_).filename().string() + ".";
-    std::string prefix = (dir.empty() ? std::string() : dir.string() + "/") + stem;
+    std::string prefix = dir.empty() ? std::string() : dir.string() + "/";
+    prefix.append(".").append(fs::path(real_).filename().string()).append(".");
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp_ = prefix + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
         if (out_.open(temp_, File::Mode::Fresh) || out_.error() != EEXIST)

@@ -69,6 +69,9 @@ public:
 private:
     int getSlow();
     bool load(long pos);
+    bool writeThrough(std::string_view text);
+    friend bool copyRest(File& in, File& out);
+    bool copyInKernel(File& in);
     bool fail(const char* verb, int err);
 
     int fd_ = -1;

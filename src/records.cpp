@@ -48,7 +48,10 @@ std::string serialLine(std::string_view serial)
 
 std::string twoDigits(int n)
 {
-    return n <= 9 ? "0" + std::to_string(n) : std::to_string(n);
+    std::string digits = std::to_string(n);
+    if (n <= 9)
+        digits.insert(digits.begin(), '0');
+    return digits;
 }
 
 void report(const File& f) { printLine(f.failure()); }

@@ -10,8 +10,16 @@ int saver()
 {
     printLine(msg::kMenuExport);
     printLine(msg::kSaving);
-    if (!replaceWith(kExportFile, kDataFile))
+    // The export is a copy the user can make again at any time, so it is
+    // written in place, as a copy command would.
+    File data, text;
+    if (!openOrReport(data, kDataFile, File::Mode::Read) || !openOrReport(text, kExportFile, File::Mode::Write)
+        || !copyFrom(data, 0, text))
         return 1;
+    if (!text.close()) {
+        report(text);
+        return 1;
+    }
     printLine(msg::kSaved);
     return 0;
 }
