@@ -112,6 +112,14 @@ void printLine(std::string_view text)
 
 void printChar(char c) { std::fputc(static_cast<unsigned char>(c), stdout); }
 
+void printEcho(std::string_view label, std::string_view value)
+{
+    print(label);
+    print("[ ");
+    print(value);
+    printLine(" ] ");
+}
+
 void flushOutput() { std::fflush(stdout); }
 
 }  // namespace qv

@@ -27,11 +27,7 @@ int creatnew()
         return 1;
     data.write(headerLine('0', '0'));
     data.put('\n');
-    if (!data.close()) {
-        report(data);
-        return 1;
-    }
-    return 0;
+    return closeOrReport(data) ? 0 : 1;
 }
 
 }  // namespace qv

@@ -31,10 +31,7 @@ bool renumber(int PO, int c, int Point_2)
             rebuilt.write(twoDigits(++Point_2));
         }
     }
-    if (rebuilt.close())
-        return true;
-    report(rebuilt);
-    return false;
+    return closeOrReport(rebuilt);
 }
 
 // Rebuilds the data file without record c: its head (everything in front of
@@ -61,12 +58,8 @@ bool removeRecord(int PO, int c, long Seeker)
     {
         File marked, head;
         if (!openOrReport(marked, kDataFile, File::Mode::Read) || !openOrReport(head, kTailFile, File::Mode::Write)
-            || !copyHead(marked, head))
+            || !copyHead(marked, head) || !closeOrReport(head))
             return false;
-        if (!head.close()) {
-            report(head);
-            return false;
-        }
     }
     File head, rebuilt;
     if (!openOrReport(head, kTailFile, File::Mode::Read) || !openOrReport(rebuilt, kRebuildFile, File::Mode::Write))
@@ -82,10 +75,8 @@ bool removeRecord(int PO, int c, long Seeker)
             report(head);
         return false;
     }
-    if (!rebuilt.close()) {
-        report(rebuilt);
+    if (!closeOrReport(rebuilt))
         return false;
-    }
     printLine(msg::kRebuilding);
     if (!renumber(PO, c, Point_2) || !replaceWith(kDataFile, kRebuildFile))
         return false;

@@ -9,23 +9,6 @@ namespace qv {
 
 namespace {
 
-// The text is refused when too long or holding a reserved character; the
-// refusal ends the whole run.
-bool acceptable(const std::string& text)
-{
-    if (text.size() > kMaxText) {
-        printLine(msg::kTooLong);
-        printLine(msg::kCanceled);
-        return false;
-    }
-    int found = fieldcheck({text});
-    if (found == 1) {
-        printLine(msg::kReserved);
-        printLine(msg::kCanceled);
-    }
-    return found == 0;
-}
-
 // Writes the cut mark at `cut`, copies the data file in front of it to
 // velk3.dat, lets `rest` add the new piece and what follows, and puts
 // velk3.dat in the data file's place.
@@ -39,10 +22,8 @@ bool rebuild(long cut, Rest rest)
     if (!openOrReport(data, kDataFile, File::Mode::Read) || !openOrReport(rebuilt, kRebuildFile, File::Mode::Write)
         || !copyHead(data, rebuilt) || !rest(data, rebuilt))
         return false;
-    if (!rebuilt.close()) {
-        report(rebuilt);
+    if (!closeOrReport(rebuilt))
         return false;
-    }
     data.close();
     if (!replaceWith(kDataFile, kRebuildFile))
         return false;
@@ -54,13 +35,8 @@ bool rebuild(long cut, Rest rest)
 bool tailThroughScratch(File& data, long from, File& out)
 {
     File tail;
-    if (!openOrReport(tail, kTailFile, File::Mode::Write) || !copyFrom(data, from, tail))
-        return false;
-    if (!tail.close()) {
-        report(tail);
-        return false;
-    }
-    return appendFile(kTailFile, out);
+    return openOrReport(tail, kTailFile, File::Mode::Write) && copyFrom(data, from, tail) && closeOrReport(tail)
+           && appendFile(kTailFile, out);
 }
 
 // The end of the chosen title line: its '*'.
@@ -99,36 +75,51 @@ bool rewriteSerial(long Seeker, int Turner, const std::string& SN)
     });
 }
 
-// One step of the edit: the question, the backup, the new text, the rewrite.
-// False when the run ends here.
-bool step(msg::T question, msg::T ask, msg::T echo, bool isName, const Selection& s, int Turner)
+// Asks whether to take a step; a refusal prints "Stop .... ".
+bool accepted(msg::T question)
 {
     printLine(question);
-    if (!readYes()) {
-        printLine(msg::kStop);
+    if (readYes())
         return true;
-    }
-    // The rewrites rely on the sound layout; on any other file they would
-    // lose records, so such a file, and its backup, stay untouched.
-    if (!checkSound() || !backup())
-        return false;
-    std::string text;
-    if (isName) {
-        readChar();   // the newline that ended the answer
-        printLine(ask);
-        text = readLine();
-    } else {
-        printLine(ask);
-        text = readWord();
-    }
-    print(echo);
-    printLine("[ " + text + " ] ");
-    if (!acceptable(text))
-        return false;
-    bool saved = isName ? rewriteName(s.Seeker, text) : rewriteSerial(s.Seeker, Turner, text);
-    if (saved)
+    printLine(msg::kStop);
+    return false;
+}
+
+// The rewrites rely on the sound layout; on any other file they would lose
+// records, so such a file, and its backup, stay untouched.
+bool readyToChange() { return checkSound() && backup(); }
+
+bool saved(bool rewritten)
+{
+    if (rewritten)
         printLine(msg::kEditSaved);
-    return saved;
+    return rewritten;
+}
+
+// Each step returns false when the run ends with it.
+bool nameStep(long Seeker)
+{
+    if (!accepted(msg::kEditNameAsk))
+        return true;
+    if (!readyToChange())
+        return false;
+    readChar();   // the newline that ended the answer
+    printLine(msg::kNewNameAsk);
+    const std::string Name = readLine();
+    printEcho(msg::kNewNameEcho, Name);
+    return acceptable({Name}) && saved(rewriteName(Seeker, Name));
+}
+
+bool serialStep(long Seeker, int Turner)
+{
+    if (!accepted(msg::kEditSerialAsk))
+        return true;
+    if (!readyToChange())
+        return false;
+    printLine(msg::kNewSerialAsk);
+    const std::string SN = readWord();
+    printEcho(msg::kNewSerialEcho, SN);
+    return acceptable({SN}) && saved(rewriteSerial(Seeker, Turner, SN));
 }
 
 }  // namespace
@@ -140,11 +131,12 @@ int editor()
     if (s.outcome != Selection::Found)
         return 1;
     printChar('\n');
-    int Turner = (s.SC1 == s.N) + (s.SC2 == s.N2);
-    if (!step(msg::kEditNameAsk, msg::kNewNameAsk, msg::kNewNameEcho, true, s, Turner))
+    // 2 when the code typed is the total: the last record, nothing behind it.
+    const int Turner = (s.SC1 == s.N) + (s.SC2 == s.N2);
+    if (!nameStep(s.Seeker))
         return 1;
     printChar('\n');
-    if (!step(msg::kEditSerialAsk, msg::kNewSerialAsk, msg::kNewSerialEcho, false, s, Turner))
+    if (!serialStep(s.Seeker, Turner))
         return 1;
     printChar('\n');
     return 1;

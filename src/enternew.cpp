@@ -65,8 +65,7 @@ bool appendRecord(char tens, char units, const std::string& Name, const std::str
     File undo;
     if (undo.open(kDataFile, File::Mode::Update) && undo.truncate(oldSize))
         undo.write(oldHeader);
-    if (!undo.close())
-        report(undo);
+    closeOrReport(undo);
     return false;
 }
 
@@ -89,27 +88,13 @@ int enternew()
     readChar();   // the newline the menu choice left behind
     printLine(msg::kNameAsk);
     std::string Name = readLine();
-    print(msg::kNameEcho);
-    printLine("[ " + Name + " ] ");
+    printEcho(msg::kNameEcho, Name);
     printLine(msg::kSerialAsk);
     std::string SN = readWord();
-    print(msg::kNameEcho);
-    printLine("[ " + Name + " ] ");
-    print(msg::kSerialEcho);
-    printLine("[ " + SN + " ] ");
-    if (Name.size() > kMaxText || SN.size() > kMaxText) {
-        printLine(msg::kTooLong);
-        printLine(msg::kCanceled);
+    printEcho(msg::kNameEcho, Name);
+    printEcho(msg::kSerialEcho, SN);
+    if (!acceptable({Name, SN}))
         return 1;
-    }
-    switch (fieldcheck({Name, SN})) {
-    case 0: break;
-    case 1:
-        printLine(msg::kReserved);
-        printLine(msg::kCanceled);
-        return 1;
-    default: return 1;
-    }
     print(msg::kSaveAsk);
     t = readTotal(true);   // the new code comes from this second reading
     if (!t.read)

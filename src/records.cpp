@@ -81,6 +81,14 @@ bool openOrReport(File& f, const char* name, File::Mode mode)
     return false;
 }
 
+bool closeOrReport(File& f)
+{
+    if (f.close())
+        return true;
+    report(f);
+    return false;
+}
+
 namespace {
 
 // Reads one layout piece after another from the start of the data file.
@@ -148,6 +156,23 @@ bool checkSound()
 
 // ---------------------------------------------------------------- field check
 
+bool acceptable(std::initializer_list<std::string_view> texts)
+{
+    for (std::string_view text : texts) {
+        if (text.size() > kMaxText) {
+            printLine(msg::kTooLong);
+            printLine(msg::kCanceled);
+            return false;
+        }
+    }
+    int found = fieldcheck(texts);
+    if (found == 1) {
+        printLine(msg::kReserved);
+        printLine(msg::kCanceled);
+    }
+    return found == 0;
+}
+
 int fieldcheck(std::initializer_list<std::string_view> texts)
 {
     File out;
@@ -157,10 +182,8 @@ int fieldcheck(std::initializer_list<std::string_view> texts)
         out.write(text);
         out.put('\n');
     }
-    if (!out.close()) {
-        report(out);
+    if (!closeOrReport(out))
         return -1;
-    }
     File in;
     if (!openOrReport(in, kFormatFile, File::Mode::Read))
         return -1;
@@ -258,11 +281,7 @@ Selection selectrecord(Listing listing)
     readChar();   // the newline the menu choice left behind
     s.SC1 = readChar();
     s.SC2 = readChar();
-    print(msg::kCodeEcho);
-    print("[ ");
-    printChar(s.SC1);
-    printChar(s.SC2);
-    printLine(" ] ");
+    printEcho(msg::kCodeEcho, std::string{s.SC1, s.SC2});
 
     s.PO_2 = decodeTwo(s.SC1, s.SC2);
     bool valid = isDigit(s.SC1) && isDigit(s.SC2) && s.PO_2 != 0 && s.PO_2 <= s.PO;

@@ -46,6 +46,9 @@ void report(const File& f);
 void reportDamaged();
 // Opens a file, printing the failure line when it cannot.
 bool openOrReport(File& f, const char* name, File::Mode mode);
+// Closes a file, printing the failure line when what it wrote did not all
+// reach the file.
+bool closeOrReport(File& f);
 // Streams a file from its cursor to the screen; false (the failure printed on
 // a line of its own) when it cannot be read to its end.
 bool printFile(File& f);
@@ -55,6 +58,10 @@ bool printFile(File& f);
 // character only in its own place, no cut mark, the codes 01..N in order and
 // the total field equal to N. Prints why when it has not.
 bool checkSound();
+
+// Whether typed texts may be stored: at most 59 characters and no reserved
+// character. A refusal prints its two lines, a failed field check its one.
+bool acceptable(std::initializer_list<std::string_view> texts);
 
 // 1 when one of the texts holds a reserved character, 0 when none does. The
 // texts go through "format.dat", which is written and read back; -1 (the

@@ -14,12 +14,8 @@ int saver()
     // written in place, as a copy command would.
     File data, text;
     if (!openOrReport(data, kDataFile, File::Mode::Read) || !openOrReport(text, kExportFile, File::Mode::Write)
-        || !copyFrom(data, 0, text))
+        || !copyFrom(data, 0, text) || !closeOrReport(text))
         return 1;
-    if (!text.close()) {
-        report(text);
-        return 1;
-    }
     printLine(msg::kSaved);
     return 0;
 }
