@@ -1,4 +1,5 @@
 // The banner, the data file bootstrap and the menu loop.
+#include <csignal>
 #include <cstring>
 
 #include "console.h"
@@ -59,6 +60,9 @@ int main(int argc, char** argv)
         qv::printLine(qv::msg::kVersion);
         return 0;
     }
+    // A reader that goes away (a script piping into head) must not kill an
+    // operation halfway through its files; the output is simply lost.
+    std::signal(SIGPIPE, SIG_IGN);
     qv::printLine(qv::msg::kBanner);
     qv::printLine(qv::msg::kBannerCode);
     qv::creatnew();
