@@ -10,7 +10,7 @@ namespace {
 
 struct Total {
     bool read = false;   // false: the data file could not be opened or read
-    bool sound = false;  // two digits, and the whole header and empty line there
+    bool sound = false;  // two digits, and at least the header and the empty line
     char N = 0, N2 = 0;
 };
 
