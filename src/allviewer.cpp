@@ -2,7 +2,6 @@
 #include "console.h"
 #include "messages.h"
 #include "operations.h"
-#include "records.h"
 
 namespace qv {
 
@@ -11,7 +10,11 @@ int allviewer()
     printLine(msg::kMenuView);
     printChar('\n');
     File data;
-    if (!openOrReport(data, kDataFile, File::Mode::Read) || !printFile(data))
+    if (!data.open(kDataFile, File::Mode::Read)) {
+        say(data.fault());
+        return 1;
+    }
+    if (!printFile(data))
         return 1;
     data.close();
     waitForKey();

@@ -1,14 +1,20 @@
-// The one-generation backup and the recovery from it.
+// The one-generation backup and the recovery from it. Every change keeps the
+// old data file as backup.bak in its commit; the recovery puts it back.
 #include <cerrno>
 
+#include "change.h"
 #include "console.h"
 #include "messages.h"
 #include "operations.h"
-#include "records.h"
 
 namespace qv {
 
-bool backup() { return replaceWith(kBackupFile, kDataFile); }
+Fault recoverBackup()
+{
+    // The recovery takes no backup of its own: running it twice is running it once.
+    Fault f = replaceData(kBackupFile);
+    return f.file == kBackupFile && f.err == ENOENT ? fault(Fault::NoBackup, kBackupFile) : f;
+}
 
 int loadbackup()
 {
@@ -19,15 +25,9 @@ int loadbackup()
         printLine(msg::kCanceled);
         return 1;
     }
-    File saved;
-    if (!saved.open(kBackupFile, File::Mode::Read)) {
-        saved.error() == ENOENT ? printLine(msg::kNoBackup) : report(saved);
-        return 1;
-    }
-    if (!replaceWith(kDataFile, saved))
-        return 1;
-    printLine(msg::kRecovered);
-    return 0;
+    Fault f = recoverBackup();
+    f ? say(f) : printLine(msg::kRecovered);
+    return f ? 1 : 0;
 }
 
 }  // namespace qv

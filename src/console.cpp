@@ -122,4 +122,37 @@ void printEcho(std::string_view label, std::string_view value)
 
 void flushOutput() { std::fflush(stdout); }
 
+void say(const Fault& f)
+{
+    switch (f.kind) {
+    case Fault::None: break;
+    case Fault::File: printLine("Can not " + f.verb + " " + f.file + " : " + f.reason + " "); break;
+    case Fault::Damaged: printLine(msg::kDamaged); break;
+    case Fault::Full: printLine(msg::kFull); break;
+    case Fault::TooLong: printLine(msg::kTooLong), printLine(msg::kCanceled); break;
+    case Fault::NotOneWord: printLine(msg::kCanceled); break;
+    case Fault::Reserved: printLine(msg::kReserved), printLine(msg::kCanceled); break;
+    case Fault::Changed: printLine(msg::kChanged); break;
+    case Fault::NoRecord: printLine(msg::kWrongCode); break;
+    case Fault::NoBackup: printLine(msg::kNoBackup); break;
+    case Fault::NoSource: printLine(msg::kLoadMissing); break;
+    case Fault::SelfLoad: printLine(msg::kLoadSelf); break;
+    }
+}
+
+bool printFile(File& f)
+{
+    char last = '\n';
+    for (std::string_view part = f.next(); !part.empty(); part = f.next()) {
+        print(part);
+        last = part.back();
+    }
+    if (!f.failed())
+        return true;
+    if (last != '\n')
+        printChar('\n');
+    say(f.fault());
+    return false;
+}
+
 }  // namespace qv

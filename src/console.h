@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "fault.h"
+#include "fileio.h"
+
 namespace qv {
 
 // Thrown when standard input ends while a prompt waits; main ends the program.
@@ -31,5 +34,10 @@ void printChar(char c);
 // A value echoed in square brackets: label, "[ ", value, " ] " and a newline.
 void printEcho(std::string_view label, std::string_view value);
 void flushOutput();
+// A fault in the menu's words, on its own line or lines.
+void say(const Fault& f);
+// Streams a file from its cursor to the screen; false (the failure said on
+// a line of its own) when it cannot be read to its end.
+bool printFile(File& f);
 
 }  // namespace qv

@@ -1,33 +1,42 @@
 // Start-up: the data file is created when, and only when, it does not exist.
 #include <cerrno>
 
+#include "change.h"
 #include "console.h"
 #include "messages.h"
 #include "operations.h"
-#include "records.h"
 
 namespace qv {
+
+Fault createDataFile()
+{
+    // Looked for again under the lock: another process may have just made it.
+    Lock lock(kDataFile);
+    File data;
+    if (lock.fault() || data.open(kDataFile, File::Mode::Read))
+        return lock.fault();
+    // A file that is there but cannot be opened is the user's: never replace
+    // it with an empty one. A link to a file not there yet counts as missing.
+    if (data.error() != ENOENT)
+        return data.fault();
+    return replaceData(nullptr, headerLine(0) + "\n");
+}
 
 int creatnew()
 {
     File data;
     if (data.open(kDataFile, File::Mode::Read)) {
-        data.close();
         printLine(msg::kDataLoaded);
         return 0;
     }
-    // A file that is there but cannot be opened is the user's: never replace
-    // it with an empty one.
     if (data.error() != ENOENT) {
-        report(data);
+        say(data.fault());
         return 1;
     }
     printLine(msg::kDataCreated);
-    if (!openOrReport(data, kDataFile, File::Mode::Write))
-        return 1;
-    data.write(headerLine('0', '0'));
-    data.put('\n');
-    return closeOrReport(data) ? 0 : 1;
+    Fault f = createDataFile();
+    say(f);
+    return f ? 1 : 0;
 }
 
 }  // namespace qv

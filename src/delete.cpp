@@ -2,22 +2,44 @@
 // the codes stay 01..N without a gap.
 #include <algorithm>
 
+#include "change.h"
 #include "console.h"
 #include "messages.h"
 #include "operations.h"
-#include "records.h"
+#include "rebuild.h"
+#include "selectrecord.h"
 
 namespace qv {
 
 namespace {
 
+// velk3.dat: the head of the data file, everything in front of the cut, by
+// way of velk2.dat, then the data file from `from` on. Point_2 counts the
+// records in the head.
+Fault assemble(File& data, long cut, long from, File& rebuilt, int& Point_2)
+{
+    File head;
+    if (!head.open(kTailFile, File::Mode::Scratch))
+        return head.fault();
+    Fault f = copyRange(data, 0, cut, head);
+    if (f || !head.settle())
+        return f ? f : head.fault();
+    if (!rebuilt.open(kRebuildFile, File::Mode::Scratch))
+        return rebuilt.fault();
+    head.seek(0);
+    for (std::string_view part = head.next(); !part.empty(); part = head.next()) {
+        Point_2 += static_cast<int>(std::count(part.begin(), part.end(), '*'));
+        rebuilt.write(part);
+    }
+    if (head.failed() || !head.close())
+        return head.fault();
+    return copyRange(data, from, -1, rebuilt);
+}
+
 // Recounts the records of the rebuilt file into its total field, then gives
 // the records behind the removed one the codes c, c+1, ... in file order.
-bool renumber(int PO, int c, int Point_2)
+void renumber(File& rebuilt, int PO, int c, int Point_2)
 {
-    File rebuilt;
-    if (!openOrReport(rebuilt, kRebuildFile, File::Mode::Update))
-        return false;
     long PO_Fix = 0;
     rebuilt.seek(0);
     for (std::string_view part = rebuilt.next(); !part.empty(); part = rebuilt.next())
@@ -31,60 +53,37 @@ bool renumber(int PO, int c, int Point_2)
             rebuilt.write(twoDigits(++Point_2));
         }
     }
-    return closeOrReport(rebuilt);
-}
-
-// Rebuilds the data file without record c: its head (everything in front of
-// the cut mark) goes to velk2.dat, head and tail are put together in
-// velk3.dat, which is corrected in place and replaces the data file.
-bool removeRecord(int PO, int c, long Seeker)
-{
-    File data;
-    if (!openOrReport(data, kDataFile, File::Mode::Read))
-        return false;
-    long cut = kHeaderLength;
-    if (c >= 2) {
-        long hash = findByte(data, 1, '#', c - 1);
-        cut = hash < 0 ? -1 : hash + 1;
-    }
-    long end = findByte(data, Seeker + 1, '#');
-    if (cut < 0 || end < 0) {
-        data.failed() ? report(data) : reportDamaged();
-        return false;
-    }
-    CutMark mark;
-    if (!mark.place(cut))
-        return false;
-    {
-        File marked, head;
-        if (!openOrReport(marked, kDataFile, File::Mode::Read) || !openOrReport(head, kTailFile, File::Mode::Write)
-            || !copyHead(marked, head) || !closeOrReport(head))
-            return false;
-    }
-    File head, rebuilt;
-    if (!openOrReport(head, kTailFile, File::Mode::Read) || !openOrReport(rebuilt, kRebuildFile, File::Mode::Write))
-        return false;
-    int Point_2 = 0;
-    for (std::string_view part = head.next(); !part.empty(); part = head.next()) {
-        Point_2 += static_cast<int>(std::count(part.begin(), part.end(), '*'));
-        rebuilt.write(part);
-    }
-    // The reading handle only ever reads behind the mark, which it never saw.
-    if (head.failed() || !copyFrom(data, end + 1, rebuilt)) {
-        if (head.failed())
-            report(head);
-        return false;
-    }
-    if (!closeOrReport(rebuilt))
-        return false;
-    printLine(msg::kRebuilding);
-    if (!renumber(PO, c, Point_2) || !replaceWith(kDataFile, kRebuildFile))
-        return false;
-    mark.release();   // it went with the old file
-    return true;
 }
 
 }  // namespace
+
+Fault removeRecord(int c, Shown* shown, const std::function<void(Stage)>& stage)
+{
+    Change change(shown);
+    if (change.fault())
+        return change.fault();
+    const int PO = change.total();
+    if (c < 1 || c > PO)
+        return fault(Fault::NoRecord, kDataFile);
+    if (stage)
+        stage(Stage::Processing);
+    File& data = change.data();
+    // The cut: the newline in front of the record's '('.
+    const long cut = c == 1 ? kHeaderLength : findByte(data, 1, '#', c - 1) + 1;
+    const long end = findByte(data, recordStart(data, c) + 3, '#');
+    int Point_2 = 0;
+    File rebuilt;
+    Fault f = assemble(data, cut, end + 1, rebuilt, Point_2);
+    if (f)
+        return f;
+    if (stage)
+        stage(Stage::Rebuilding);
+    renumber(rebuilt, PO, c, Point_2);
+    if (!rebuilt.settle())
+        return rebuilt.fault();
+    f = change.commitFrom(rebuilt);
+    return f || rebuilt.close() ? f : rebuilt.fault();
+}
 
 int delete_()
 {
@@ -98,13 +97,10 @@ int delete_()
         printLine(msg::kCanceled);
         return 1;
     }
-    // The cut and the renumbering rely on the sound layout; on any other file
-    // they would lose records, so such a file, and its backup, stay untouched.
-    if (!checkSound() || !backup())
-        return 1;
-    printLine(msg::kProcessing);
-    if (removeRecord(s.PO, s.PO_2, s.Seeker))
-        printLine(msg::kDeleted);
+    Fault f = removeRecord(s.PO_2, s.shown.get(), [](Stage stage) {
+        printLine(stage == Stage::Processing ? msg::kProcessing : msg::kRebuilding);
+    });
+    f ? say(f) : printLine(msg::kDeleted);
     return 1;
 }
 

@@ -1,79 +1,56 @@
 // Editing a record's name and serial, each step confirmed on its own and
 // written at once by rebuilding the data file through velk3.dat.
+#include "change.h"
 #include "console.h"
 #include "messages.h"
 #include "operations.h"
-#include "records.h"
+#include "rebuild.h"
+#include "selectrecord.h"
 
 namespace qv {
 
 namespace {
 
-// Writes the cut mark at `cut`, copies the data file in front of it to
-// velk3.dat, lets `rest` add the new piece and what follows, and puts
-// velk3.dat in the data file's place.
-template <typename Rest>
-bool rebuild(long cut, Rest rest)
+// The new serial line, then what followed the old one: the next record and
+// all behind it, or nothing after the last record.
+Fault newSerial(File& data, long Seeker, bool last, const std::string& SN, File& rebuilt)
 {
-    CutMark mark;
-    if (!mark.place(cut))
-        return false;
-    File data, rebuilt;
-    if (!openOrReport(data, kDataFile, File::Mode::Read) || !openOrReport(rebuilt, kRebuildFile, File::Mode::Write)
-        || !copyHead(data, rebuilt) || !rest(data, rebuilt))
-        return false;
-    if (!closeOrReport(rebuilt))
-        return false;
-    data.close();
-    if (!replaceWith(kDataFile, kRebuildFile))
-        return false;
-    mark.release();   // it went with the old file
-    return true;
+    if (!rebuilt.write("\n" + SN + " #") || !rebuilt.write("\n"))
+        return rebuilt.fault();
+    return last ? Fault{} : tailThroughScratch(data, findByte(data, Seeker + 1, '('), rebuilt);
 }
 
-// Copies the data file from `from` to velk2.dat, then velk2.dat to `out`.
-bool tailThroughScratch(File& data, long from, File& out)
+}  // namespace
+
+Fault rewriteRecord(int code, Shown* shown, const std::string* Name, const std::string* SN)
 {
-    File tail;
-    return openOrReport(tail, kTailFile, File::Mode::Write) && copyFrom(data, from, tail) && closeOrReport(tail)
-           && appendFile(kTailFile, out);
+    Change change(shown);
+    if (change.fault())
+        return change.fault();
+    if (code < 1 || code > change.total())
+        return fault(Fault::NoRecord, kDataFile);
+    File& data = change.data();
+    const long Seeker = recordStart(data, code) + 2;   // the units digit of the code
+    const long star = findByte(data, Seeker + 1, '*');  // the end of the title line
+    // The cut: the first byte of the old name, or the newline that ends the
+    // title line when only the serial changes.
+    File rebuilt;
+    if (!rebuilt.open(kRebuildFile, File::Mode::Scratch))
+        return rebuilt.fault();
+    Fault f = copyRange(data, 0, Name ? Seeker + 4 : star + 1, rebuilt);
+    if (!f && Name && !rebuilt.write(*Name + " ]*"))
+        f = rebuilt.fault();
+    if (!f)
+        f = SN ? newSerial(data, Seeker, code == change.total(), *SN, rebuilt)
+               : tailThroughScratch(data, star + 1, rebuilt);
+    if (!f && !rebuilt.settle())
+        f = rebuilt.fault();
+    if (!f)
+        f = change.commitFrom(rebuilt, true);
+    return f || rebuilt.close() ? f : rebuilt.fault();
 }
 
-// The end of the chosen title line: its '*'.
-long titleEnd(long Seeker)
-{
-    File data;
-    if (!openOrReport(data, kDataFile, File::Mode::Read))
-        return -1;
-    long star = findByte(data, Seeker + 1, '*');
-    if (star < 0)
-        data.failed() ? report(data) : reportDamaged();
-    return star;
-}
-
-bool rewriteName(long Seeker, const std::string& Name)
-{
-    long star = titleEnd(Seeker);
-    return star >= 0 && rebuild(Seeker + 4, [&](File& data, File& rebuilt) {
-        return rebuilt.write(Name + " ]*") && tailThroughScratch(data, star + 1, rebuilt);
-    });
-}
-
-bool rewriteSerial(long Seeker, int Turner, const std::string& SN)
-{
-    long star = titleEnd(Seeker);
-    return star >= 0 && rebuild(star + 1, [&](File& data, File& rebuilt) {
-        rebuilt.write("\n" + SN + " #");
-        if (Turner == 2)   // the last record: nothing follows it
-            return rebuilt.write("\n");
-        long next = findByte(data, Seeker + 1, '(');
-        if (next < 0) {
-            data.failed() ? report(data) : reportDamaged();
-            return false;
-        }
-        return rebuilt.write("\n") && tailThroughScratch(data, next, rebuilt);
-    });
-}
+namespace {
 
 // Asks whether to take a step; a refusal prints "Stop .... ".
 bool accepted(msg::T question)
@@ -85,41 +62,52 @@ bool accepted(msg::T question)
     return false;
 }
 
-// The rewrites rely on the sound layout; on any other file they would lose
-// records, so such a file, and its backup, stay untouched.
-bool readyToChange() { return checkSound() && backup(); }
-
-bool saved(bool rewritten)
+// Checked as soon as a step is accepted, so that nobody types a text that
+// could not be stored; the change itself checks again under the lock.
+bool stillShown(Selection& s)
 {
-    if (rewritten)
-        printLine(msg::kEditSaved);
-    return rewritten;
+    Fault f = s.shown->check();
+    say(f);
+    return !f;
 }
 
-// Each step returns false when the run ends with it.
-bool nameStep(long Seeker)
+// Stores what the step read, or says why not; false ends the run.
+bool save(Selection& s, const std::string* Name, const std::string* SN)
+{
+    Fault f = checkFields(Name, SN);
+    if (!f)
+        f = rewriteRecord(s.PO_2, s.shown.get(), Name, SN);
+    if (f) {
+        say(f);
+        return false;
+    }
+    printLine(msg::kEditSaved);
+    return true;
+}
+
+bool nameStep(Selection& s)
 {
     if (!accepted(msg::kEditNameAsk))
         return true;
-    if (!readyToChange())
+    if (!stillShown(s))
         return false;
     readChar();   // the newline that ended the answer
     printLine(msg::kNewNameAsk);
     const std::string Name = readLine();
     printEcho(msg::kNewNameEcho, Name);
-    return acceptable({Name}) && saved(rewriteName(Seeker, Name));
+    return save(s, &Name, nullptr);
 }
 
-bool serialStep(long Seeker, int Turner)
+bool serialStep(Selection& s)
 {
     if (!accepted(msg::kEditSerialAsk))
         return true;
-    if (!readyToChange())
+    if (!stillShown(s))
         return false;
     printLine(msg::kNewSerialAsk);
     const std::string SN = readWord();
     printEcho(msg::kNewSerialEcho, SN);
-    return acceptable({SN}) && saved(rewriteSerial(Seeker, Turner, SN));
+    return save(s, nullptr, &SN);
 }
 
 }  // namespace
@@ -131,14 +119,11 @@ int editor()
     if (s.outcome != Selection::Found)
         return 1;
     printChar('\n');
-    // 2 when the code typed is the total: the last record, nothing behind it.
-    const int Turner = (s.SC1 == s.N) + (s.SC2 == s.N2);
-    if (!nameStep(s.Seeker))
+    if (!nameStep(s))
         return 1;
     printChar('\n');
-    if (!serialStep(s.Seeker, Turner))
-        return 1;
-    printChar('\n');
+    if (serialStep(s))
+        printChar('\n');
     return 1;
 }
 

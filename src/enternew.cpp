@@ -1,124 +1,82 @@
 // Adding a record under the next code.
+#include "change.h"
 #include "console.h"
 #include "messages.h"
 #include "operations.h"
-#include "records.h"
+#include "rebuild.h"
 
 namespace qv {
 
-namespace {
-
-struct Total {
-    bool read = false;   // false: the data file could not be opened or read
-    bool sound = false;  // two digits, and at least the header and the empty line
-    char N = 0, N2 = 0;
-};
-
-// `midLine`: a prompt stands unfinished on the screen, so a failure line
-// starts on a line of its own.
-Total readTotal(bool midLine)
+Fault addRecords(const std::vector<NewRecord>& records, int* firstCode, Shown* shown)
 {
-    Total t;
-    File data;
-    data.open(kDataFile, File::Mode::Read);
-    int tens = data.getAt(kTotalTens), units = data.getAt(kTotalUnits);
-    long size = data.size();
-    if (data.failed() || size < 0) {
-        if (midLine)
-            printChar('\n');
-        report(data);
-        return t;
+    if (records.empty())
+        return {};
+    // The total is read again under the lock: the new codes follow whatever
+    // another process added meanwhile.
+    Change change(shown, false);
+    if (change.fault())
+        return change.fault();
+    const int total = change.total(), after = total + static_cast<int>(records.size());
+    if (after > kCapacity) {
+        Fault f = fault(Fault::Full, kDataFile);
+        f.line = kCapacity - total + 1;
+        return f;
     }
-    t.read = true;
-    t.N = static_cast<char>(tens);
-    t.N2 = static_cast<char>(units);
-    // Rewriting the header of a shorter file would land on the record just
-    // appended, and the code rule counts in digits only.
-    t.sound = isDigit(tens) && isDigit(units) && size >= kFirstRecord;
-    return t;
+    File* out = change.out();
+    if (!out)
+        return change.fault();
+    File& data = change.data();
+    Fault f = copyRange(data, 0, kTotalTens, *out);
+    if (!f && out->write(twoDigits(after)))
+        f = copyRange(data, kTotalUnits + 1, -1, *out);
+    for (int code = total + 1; const NewRecord& r : records)
+        if (!f && !(out->write(titleLine(code++, r.name)) && out->write(serialLine(r.serial))))
+            f = out->fault();
+    if (f)
+        return f;
+    if (firstCode)
+        *firstCode = total + 1;
+    return change.commit();
 }
-
-// Appends the record and rewrites the header in place. When either write
-// fails the file is cut back to its old length and its old header.
-bool appendRecord(char tens, char units, const std::string& Name, const std::string& SN)
-{
-    File data;
-    if (!openOrReport(data, kDataFile, File::Mode::Update))
-        return false;
-    std::string oldHeader;
-    for (long i = 0; i < kHeaderLength; ++i)
-        oldHeader.push_back(static_cast<char>(data.getAt(i)));
-    const long oldSize = data.size();
-    if (data.failed() || oldSize < kFirstRecord) {
-        data.failed() ? report(data) : reportDamaged();
-        return false;
-    }
-    data.seek(oldSize);
-    bool written = data.write(titleLine(tens, units, Name)) && data.write(serialLine(SN)) && data.flush();
-    if (written) {
-        data.seek(0);
-        written = data.write(headerLine(tens, units)) && data.close();
-    }
-    if (written)
-        return true;
-    report(data);
-    File undo;
-    if (undo.open(kDataFile, File::Mode::Update) && undo.truncate(oldSize))
-        undo.write(oldHeader);
-    closeOrReport(undo);
-    return false;
-}
-
-}  // namespace
 
 int enternew()
 {
-    Total t = readTotal(false);
-    if (!t.read)
+    Shown shown;
+    if (Fault f = shown.open()) {
+        say(f);
         return 1;
-    if (t.N == '9' && t.N2 == '9') {
+    }
+    if (shown.file.getAt(kTotalTens) == '9' && shown.file.getAt(kTotalUnits) == '9') {
         printLine(msg::kFull);
         return 1;
     }
-    if (!t.sound) {
-        reportDamaged();
+    if (Fault f = shown.sound()) {
+        say(f);
         return 1;
     }
     printLine(msg::kMenuAdd);
     readChar();   // the newline the menu choice left behind
+    NewRecord r;
     printLine(msg::kNameAsk);
-    std::string Name = readLine();
-    printEcho(msg::kNameEcho, Name);
+    r.name = readLine();
+    printEcho(msg::kNameEcho, r.name);
     printLine(msg::kSerialAsk);
-    std::string SN = readWord();
-    printEcho(msg::kNameEcho, Name);
-    printEcho(msg::kSerialEcho, SN);
-    if (!acceptable({Name, SN}))
-        return 1;
-    print(msg::kSaveAsk);
-    t = readTotal(true);   // the new code comes from this second reading
-    if (!t.read)
-        return 1;
-    if (!t.sound || (t.N == '9' && t.N2 == '9')) {
-        printChar('\n');
-        reportDamaged();
+    r.serial = readWord();
+    printEcho(msg::kNameEcho, r.name);
+    printEcho(msg::kSerialEcho, r.serial);
+    if (Fault f = checkFields(&r.name, &r.serial)) {
+        say(f);
         return 1;
     }
+    print(msg::kSaveAsk);
     if (!readYes()) {
         printLine(msg::kCanceled);
         return 1;
     }
-    if (!backup())
+    if (Fault f = addRecords({r}, nullptr, &shown)) {
+        say(f);
         return 1;
-    char N = t.N, N2 = t.N2;
-    if (N2 == '9') {
-        ++N;
-        N2 = '0';
-    } else {
-        ++N2;
     }
-    if (!appendRecord(N, N2, Name, SN))
-        return 1;
     printLine(msg::kAdded);
     printChar('\n');
     return 0;

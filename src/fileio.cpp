@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
+#include <memory>
+#include <vector>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qv {
@@ -14,20 +14,61 @@ namespace qv {
 namespace {
 
 bool writable(File::Mode m) { return m != File::Mode::Read; }
-bool readable(File::Mode m) { return m == File::Mode::Read || m == File::Mode::Update; }
+bool readable(File::Mode m) { return m == File::Mode::Read || m == File::Mode::Scratch; }
+
+// Windows are handed from file to file instead of being allocated and given
+// back at every open: a session opens files hundreds of times.
+std::vector<std::unique_ptr<char[]>>& spareWindows()
+{
+    static std::vector<std::unique_ptr<char[]>> spare;
+    return spare;
+}
+
+char* takeWindow()
+{
+    auto& spare = spareWindows();
+    if (spare.empty())
+        return new char[File::kWindow];   // not zero-filled: only written bytes are ever read
+    char* w = spare.back().release();
+    spare.pop_back();
+    return w;
+}
+
+void giveWindow(char* w) { spareWindows().emplace_back(w); }
 
 }  // namespace
 
-std::string failureLine(std::string_view verb, std::string_view name, std::string_view reason)
+Fault fileFault(std::string verb, std::string file, std::string reason)
 {
-    std::string line = "Can not ";
-    line.append(verb).append(" ").append(name).append(" : ").append(reason).append(" ");
-    return line;
+    Fault f;
+    f.kind = Fault::File;
+    f.verb = std::move(verb);
+    f.file = std::move(file);
+    f.reason = std::move(reason);
+    return f;
 }
 
-std::string failureLine(std::string_view verb, std::string_view name, int err)
+Fault fileFault(std::string verb, std::string file, int err)
 {
-    return failureLine(verb, name, std::strerror(err));
+    Fault f = fileFault(std::move(verb), std::move(file), std::string(std::strerror(err)));
+    f.err = err;
+    return f;
+}
+
+Identity identityOf(const struct stat& st)
+{
+    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec,
+            st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+}
+
+mode_t createdMode()
+{
+    static const mode_t mode = [] {
+        mode_t mask = ::umask(077);
+        ::umask(mask);
+        return 0600 & ~mask;
+    }();
+    return mode;
 }
 
 // ---------------------------------------------------------------- File
@@ -36,6 +77,8 @@ File::~File()
 {
     if (fd_ >= 0)
         ::close(fd_);
+    if (win_)
+        giveWindow(win_);
 }
 
 bool File::open(std::string name, Mode mode)
@@ -43,27 +86,29 @@ bool File::open(std::string name, Mode mode)
     if (fd_ >= 0)
         return fail("open", EBUSY);
     err_ = 0;
-    loaded_ = false;
-    dirtyLo_ = dirtyHi_ = 0;
+    drop();
     pos_ = 0;
     name_ = std::move(name);
+    shown_.clear();
     mode_ = mode;
     int flags = O_CLOEXEC;
     switch (mode) {
     case Mode::Read: flags |= O_RDONLY; break;
     case Mode::Write: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-    case Mode::Update: flags |= O_RDWR; break;
-    case Mode::Fresh: flags |= O_WRONLY | O_CREAT | O_EXCL; break;
+    case Mode::Scratch: flags |= O_RDWR | O_CREAT | O_NOFOLLOW; break;
+    case Mode::Fresh: flags |= O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW; break;
     }
     do
-        fd_ = ::open(name_.c_str(), flags, 0666);
+        fd_ = ::open(name_.c_str(), flags, createdMode());
     while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0) {
-        bool creates = mode == Mode::Write || mode == Mode::Fresh;
-        return fail(creates ? "create" : "open", errno);
-    }
+    if (fd_ < 0)
+        return fail((flags & O_CREAT) ? "create" : "open", errno);
     if (!win_)
-        win_ = std::make_unique<char[]>(kWindow);
+        win_ = takeWindow();
+    if (mode == Mode::Scratch) {   // an empty file, whatever its old bytes
+        end_ = 0;
+        loaded_ = ends_ = true;
+    }
     return true;
 }
 
@@ -76,7 +121,27 @@ bool File::fail(const char* verb, int err)
     return false;
 }
 
-std::string File::failure() const { return failureLine(verb_, name_, err_); }
+Fault File::fault() const
+{
+    const std::string& name = shown_.empty() ? name_ : shown_;
+    // Only the program's own files are opened without following a link, and
+    // for them a link is refused, not "too many levels" of them.
+    if (err_ == ELOOP && (mode_ == Mode::Scratch || mode_ == Mode::Fresh)) {
+        Fault f = fileFault(verb_, name, "a symbolic link stands in its place");
+        f.err = err_;
+        return f;
+    }
+    return fileFault(verb_, name, err_);
+}
+
+void File::drop()
+{
+    base_ = 0;
+    len_ = 0;
+    dirtyLo_ = dirtyHi_ = 0;
+    loaded_ = false;
+    end_ = cut_ = known_ = -1;
+}
 
 // Brings the window that holds `pos` into memory, writing out what the old
 // window still owes the file first.
@@ -87,44 +152,63 @@ bool File::load(long pos)
     base_ = pos - pos % static_cast<long>(kWindow);
     len_ = 0;
     loaded_ = true;
+    ends_ = false;
     if (!readable(mode_))
         return true;   // a write-only file shows nothing but what we wrote
-    while (len_ < kWindow) {
-        ssize_t n = ::pread(fd_, win_.get() + len_, kWindow - len_, base_ + static_cast<long>(len_));
+    // A scratch file's old bytes behind what was written are not its own.
+    const std::size_t want = end_ < 0 ? kWindow : static_cast<std::size_t>(std::clamp(end_ - base_, 0L, static_cast<long>(kWindow)));
+    while (len_ < want) {
+        ssize_t n = ::pread(fd_, win_ + len_, want - len_, base_ + static_cast<long>(len_));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
             loaded_ = false;
+            len_ = 0;
             return fail("read", errno);
         }
         if (n == 0)
             break;
         len_ += static_cast<std::size_t>(n);
+        if (known_ >= 0 && base_ + static_cast<long>(len_) >= known_)
+            break;   // as long as the file was when it was looked at: no read to hear its end
     }
+    ends_ = len_ < kWindow;
     return true;
 }
 
 int File::getSlow()
 {
-    if (!load(pos_) || pos_ - base_ >= static_cast<long>(len_))
+    if (pastEnd() || !load(pos_) || pos_ - base_ >= static_cast<long>(len_))
         return kEnd;
     return static_cast<unsigned char>(win_[pos_++ - base_]);
 }
 
 std::string_view File::next()
 {
-    bool inside = loaded_ && pos_ >= base_ && pos_ < base_ + static_cast<long>(len_);
-    if (!inside && (!load(pos_) || pos_ - base_ >= static_cast<long>(len_)))
+    bool inside = pos_ >= base_ && pos_ < base_ + static_cast<long>(len_);
+    if (!inside && (pastEnd() || !load(pos_) || pos_ - base_ >= static_cast<long>(len_)))
         return {};
     std::size_t at = static_cast<std::size_t>(pos_ - base_);
     pos_ = base_ + static_cast<long>(len_);
-    return {win_.get() + at, len_ - at};
+    return {win_ + at, len_ - at};
+}
+
+bool File::holds(std::string_view text)
+{
+    if (mode_ != Mode::Scratch || end_ != 0 || text.size() >= kWindow)
+        return false;
+    ssize_t n = ::pread(fd_, win_, text.size() + 1, 0);
+    if (n != static_cast<ssize_t>(text.size()) || text.compare(0, text.size(), win_, text.size()) != 0)
+        return false;
+    len_ = text.size();
+    end_ = cut_ = static_cast<long>(len_);
+    return true;
 }
 
 bool File::write(std::string_view text)
 {
     if (fd_ < 0 || err_ != 0 || !writable(mode_))
-        return fail("write", EBADF);
+        return fail("write", err_ ? err_ : EBADF);
     if (text.size() >= kWindow)
         return writeThrough(text);
     while (!text.empty()) {
@@ -134,8 +218,8 @@ bool File::write(std::string_view text)
         std::size_t at = static_cast<std::size_t>(pos_ - base_);
         std::size_t n = std::min(text.size(), kWindow - at);
         if (at > len_)
-            std::memset(win_.get() + len_, 0, at - len_);
-        std::memcpy(win_.get() + at, text.data(), n);
+            std::memset(win_ + len_, 0, at - len_);
+        std::memcpy(win_ + at, text.data(), n);
         if (dirtyHi_ == dirtyLo_) {
             dirtyLo_ = at;
             dirtyHi_ = at + n;
@@ -147,6 +231,7 @@ bool File::write(std::string_view text)
         pos_ += static_cast<long>(n);
         text.remove_prefix(n);
     }
+    end_ = end_ < 0 ? end_ : std::max(end_, pos_);
     return true;
 }
 
@@ -157,6 +242,7 @@ bool File::writeThrough(std::string_view text)
     if (!flush())
         return false;
     loaded_ = false;
+    len_ = 0;
     while (!text.empty()) {
         ssize_t n = ::pwrite(fd_, text.data(), text.size(), pos_);
         if (n < 0 && errno == EINTR)
@@ -166,16 +252,14 @@ bool File::writeThrough(std::string_view text)
         pos_ += n;
         text.remove_prefix(static_cast<std::size_t>(n));
     }
+    end_ = end_ < 0 ? end_ : std::max(end_, pos_);
     return true;
 }
-
-bool File::put(char c) { return write(std::string_view(&c, 1)); }
 
 bool File::flush()
 {
     while (fd_ >= 0 && err_ == 0 && dirtyLo_ < dirtyHi_) {
-        ssize_t n = ::pwrite(fd_, win_.get() + dirtyLo_, dirtyHi_ - dirtyLo_,
-                             base_ + static_cast<long>(dirtyLo_));
+        ssize_t n = ::pwrite(fd_, win_ + dirtyLo_, dirtyHi_ - dirtyLo_, base_ + static_cast<long>(dirtyLo_));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -186,22 +270,15 @@ bool File::flush()
     return err_ == 0;
 }
 
-long File::size()
-{
-    struct stat st;
-    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
-        return -1;
-    long known = loaded_ ? base_ + static_cast<long>(len_) : 0;
-    return std::max(static_cast<long>(st.st_size), known);
-}
-
-bool File::truncate(long length)
+bool File::settle()
 {
     if (!flush())
         return false;
-    loaded_ = false;
-    if (::ftruncate(fd_, length) != 0)
-        return fail("write", errno);
+    if (end_ >= 0 && end_ != cut_) {
+        if (::ftruncate(fd_, end_) != 0)
+            return fail("write", errno);
+        cut_ = end_;
+    }
     return true;
 }
 
@@ -218,12 +295,24 @@ bool File::close()
 {
     if (fd_ < 0)
         return err_ == 0;
-    flush();
+    settle();
     if (::close(fd_) != 0)
         fail(writable(mode_) ? "write" : "read", errno);
     fd_ = -1;
-    loaded_ = false;
+    drop();
     return err_ == 0;
+}
+
+bool File::identify(Identity& id, struct stat* status)
+{
+    struct stat st;
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0)
+        return fail("read", fd_ < 0 ? EBADF : errno);
+    if (status)
+        *status = st;
+    id = identityOf(st);
+    known_ = st.st_size;
+    return true;
 }
 
 // Between two regular files the kernel copies the bytes without them passing
@@ -232,16 +321,18 @@ bool File::close()
 bool File::copyInKernel(File& in)
 {
     struct stat from, to;
-    if (!flush() || ::fstat(in.fd_, &from) != 0 || ::fstat(fd_, &to) != 0 || !S_ISREG(from.st_mode)
+    if (!flush() || !in.settle() || ::fstat(in.fd_, &from) != 0 || ::fstat(fd_, &to) != 0 || !S_ISREG(from.st_mode)
         || !S_ISREG(to.st_mode) || from.st_size == 0)   // /proc files say 0 and copy nothing
         return false;
     loaded_ = false;
+    len_ = 0;
     for (;;) {
         loff_t ip = in.pos_, op = pos_;
         ssize_t n = ::copy_file_range(in.fd_, &ip, fd_, &op, std::size_t{1} << 30, 0);
         if (n > 0) {
             in.pos_ += n;
             pos_ += n;
+            end_ = end_ < 0 ? end_ : std::max(end_, pos_);
             continue;
         }
         if (n == 0)
@@ -258,79 +349,21 @@ bool File::copyInKernel(File& in)
 
 bool copyRest(File& in, File& out)
 {
+    // What fits in one window is copied through it, in two calls where the
+    // kernel's copy needs four; anything larger is left to the kernel.
+    const long start = in.tell();
+    std::string_view first = in.next();
+    if (in.len_ < File::kWindow) {
+        out.write(first);
+        return !in.failed() && !out.failed();
+    }
+    in.seek(start);
     if (out.copyInKernel(in) || in.failed() || out.failed())
         return !in.failed() && !out.failed();
     for (std::string_view part = in.next(); !part.empty(); part = in.next())
         if (!out.write(part))
             return false;
     return !in.failed() && !out.failed();
-}
-
-// ---------------------------------------------------------------- Replacement
-
-Replacement::Replacement(std::string target) : target_(std::move(target)), real_(target_)
-{
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // A user's link keeps pointing where it did: the file behind it is replaced.
-    if (fs::is_symlink(fs::symlink_status(target_, ec))) {
-        fs::path resolved = fs::weakly_canonical(target_, ec);
-        if (!ec)
-            real_ = resolved.string();
-    }
-    fs::path dir = fs::path(real_).parent_path();
-    std::string prefix = dir.empty() ? std::string() : dir.string() + "/";
-    prefix.append(".").append(fs::path(real_).filename().string()).append(".");
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temp_ = prefix + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        if (out_.open(temp_, File::Mode::Fresh) || out_.error() != EEXIST)
-            break;
-    }
-    if (!out_.isOpen()) {
-        err_ = out_.error();
-        return;
-    }
-    // A private data file stays private.
-    struct stat st;
-    if (::stat(real_.c_str(), &st) == 0 && ::fchmod(out_.fd(), st.st_mode & 07777) != 0)
-        err_ = errno;
-}
-
-Replacement::~Replacement()
-{
-    if (!done_ && out_.isOpen()) {
-        out_.close();
-        ::unlink(temp_.c_str());
-    }
-}
-
-bool Replacement::commit()
-{
-    if (!ok() || !out_.sync() || !out_.close()) {
-        ::unlink(temp_.c_str());
-        done_ = true;
-        return false;
-    }
-    if (::rename(temp_.c_str(), real_.c_str()) != 0) {
-        err_ = errno;
-        ::unlink(temp_.c_str());
-        done_ = true;
-        return false;
-    }
-    done_ = true;
-    // Make the rename itself durable; the file is already complete either way.
-    std::string dir = std::filesystem::path(real_).parent_path().string();
-    int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    return true;
-}
-
-std::string Replacement::failure() const
-{
-    return failureLine("write", target_, out_.failed() ? out_.error() : err_);
 }
 
 }  // namespace qv

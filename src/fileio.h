@@ -3,11 +3,29 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 
+#include <sys/stat.h>
+
+#include "fault.h"
+
 namespace qv {
+
+// What tells one version of a file from another: a commit always brings a
+// new inode, an edit in place a new change time.
+struct Identity {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = -1;
+    long mtime = 0, mtimeNs = 0, ctime = 0, ctimeNs = 0;
+    bool operator==(const Identity&) const = default;
+};
+Identity identityOf(const struct stat& st);
+
+// The permission bits of a file the program creates: owner only, narrowed
+// by the umask.
+mode_t createdMode();
 
 // A file opened by name. Byte reads and writes at absolute offsets are served
 // from one fixed-size window of the file, so a scan costs one system call per
@@ -16,10 +34,14 @@ namespace qv {
 class File {
 public:
     enum class Mode {
-        Read,     // existing file, read only
-        Write,    // create or truncate, write only
-        Update,   // existing file, read and write, nothing truncated
-        Fresh,    // a new file that must not exist yet (scratch for a replacement)
+        Read,      // an existing file, read only
+        Write,     // created or truncated, write only (an export)
+        // The program's own scratch file, never through a link: read and
+        // write, starting empty. Its old bytes are overwritten in place and
+        // cut off behind the new ones when it is settled, so that rewriting
+        // it frees and allocates no disk blocks.
+        Scratch,
+        Fresh,     // a new file that must not exist yet, never through a link
     };
     static constexpr std::size_t kWindow = 64 * 1024;
     static constexpr int kEnd = -1;
@@ -30,6 +52,7 @@ public:
     ~File();
 
     // Returns false and remembers the reason when the file cannot be opened.
+    // Files are created with createdMode().
     bool open(std::string name, Mode mode);
     bool isOpen() const { return fd_ >= 0; }
 
@@ -38,12 +61,14 @@ public:
     int getAt(long pos) { pos_ = pos; return get(); }
     int get()
     {
-        if (loaded_ && pos_ >= base_ && pos_ < base_ + static_cast<long>(len_))
+        if (pos_ >= base_ && pos_ < base_ + static_cast<long>(len_))   // len_ is 0 until loaded
             return static_cast<unsigned char>(win_[pos_++ - base_]);
         return getSlow();
     }
-    bool putAt(long pos, char c) { pos_ = pos; return put(c); }
-    bool put(char c);
+    bool put(char c) { return write(std::string_view(&c, 1)); }
+    // Whether a scratch file already holds exactly `text`; it then stands as
+    // written, and nothing needs to reach the disk.
+    bool holds(std::string_view text);
     bool write(std::string_view text);
     // The bytes from the cursor to the end of the current window, loading the
     // window first when needed; the cursor moves past them. Empty at end of
@@ -52,23 +77,29 @@ public:
 
     void seek(long pos) { pos_ = pos; }
     long tell() const { return pos_; }
-    long size();              // current length, unflushed bytes included; -1 on error
-    bool truncate(long length);
 
     bool flush();
+    bool settle();            // flush, and cut a scratch file to what was written
     bool sync();              // flush, then force the bytes to the disk
     bool close();             // flush and close; false if any of it failed
+    // The file's identity (and status); its length then also tells where
+    // reading ends.
+    bool identify(Identity& id, struct stat* status = nullptr);
 
     bool failed() const { return err_ != 0; }
     int error() const { return err_; }
     const std::string& name() const { return name_; }
-    // "Can not <verb> <name> : <reason> " for the first failure seen.
-    std::string failure() const;
+    // The first failure seen, naming the file and the reason.
+    Fault fault() const;
+    // A temporary file's failures name the file it will replace.
+    void showAs(std::string name) { shown_ = std::move(name); }
     int fd() const { return fd_; }
 
 private:
     int getSlow();
     bool load(long pos);
+    bool pastEnd() const { return loaded_ && ends_ && pos_ >= base_ && pos_ < base_ + static_cast<long>(kWindow); }
+    void drop();
     bool writeThrough(std::string_view text);
     friend bool copyRest(File& in, File& out);
     bool copyInKernel(File& in);
@@ -76,51 +107,24 @@ private:
 
     int fd_ = -1;
     Mode mode_ = Mode::Read;
-    std::string name_;
-    std::unique_ptr<char[]> win_;
+    std::string name_, shown_;
+    char* win_ = nullptr;     // borrowed from a pool, so an open costs no allocation
     long base_ = 0;           // file offset of win_[0]
     std::size_t len_ = 0;     // bytes of the window that hold file content
     std::size_t dirtyLo_ = 0, dirtyHi_ = 0;   // written but not flushed
-    bool loaded_ = false;
+    bool loaded_ = false;     // the window holds the file's bytes from base_
+    bool ends_ = false;       // ... and the file ends inside it, at base_ + len_
     long pos_ = 0;
+    long end_ = -1;           // a scratch file's length so far; -1 for other files
+    long cut_ = -1;           // the length it was last cut to
+    long known_ = -1;         // the length identify() saw
     int err_ = 0;
     const char* verb_ = "";
 };
-
-// One line for a failure on a named file, in the program's wording.
-std::string failureLine(std::string_view verb, std::string_view name, int err);
-std::string failureLine(std::string_view verb, std::string_view name, std::string_view reason);
 
 // Copies every byte from the cursor of `in` to its end onto the cursor of
 // `out`. The end is the read's end-of-file result, so any byte value is
 // copied. False when either side failed.
 bool copyRest(File& in, File& out);
-
-// Replaces a whole file without ever leaving it half written: the new bytes
-// go to a fresh file beside the real one (beside the target of a symbolic
-// link), which gets the old file's permission bits, is synced and then
-// renamed over it. Until commit() succeeds the old file stays as it was; a
-// replacement that is dropped removes its scratch file.
-class Replacement {
-public:
-    explicit Replacement(std::string target);
-    Replacement(const Replacement&) = delete;
-    Replacement& operator=(const Replacement&) = delete;
-    ~Replacement();
-
-    bool ok() const { return out_.isOpen() && !out_.failed() && err_ == 0; }
-    File& out() { return out_; }
-    bool commit();
-    // "Can not write <target> : <reason> ".
-    std::string failure() const;
-
-private:
-    std::string target_;   // the name the user knows
-    std::string real_;     // the path that is replaced
-    std::string temp_;
-    File out_;
-    int err_ = 0;
-    bool done_ = false;
-};
 
 }  // namespace qv

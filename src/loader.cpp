@@ -4,39 +4,36 @@
 
 #include <sys/stat.h>
 
+#include "change.h"
 #include "console.h"
 #include "messages.h"
 #include "operations.h"
-#include "records.h"
 
 namespace qv {
+
+Fault loadFrom(const std::string& name)
+{
+    // Everything is checked before the data file is touched: a source that
+    // is not there, not a regular file, or the data file itself.
+    struct stat source, data;
+    if (::stat(name.c_str(), &source) != 0)
+        return errno == ENOENT ? fault(Fault::NoSource, name) : fileFault("open", name, errno);
+    if (S_ISDIR(source.st_mode))
+        return fileFault("load", name, EISDIR);
+    if (!S_ISREG(source.st_mode))
+        return fileFault("load", name, "Not a regular file");
+    if (::stat(kDataFile, &data) == 0 && data.st_dev == source.st_dev && data.st_ino == source.st_ino)
+        return fault(Fault::SelfLoad, name);
+    return replaceData(name.c_str());
+}
 
 int loader()
 {
     printLine(msg::kMenuLoad);
     print(msg::kLoadAsk);
-    const std::string File_Name = readWord();
-    // Everything is checked before the data file is touched: a source that
-    // is not there, not a regular file, or the data file itself.
-    struct stat source, data;
-    if (::stat(File_Name.c_str(), &source) != 0) {
-        errno == ENOENT ? printLine(msg::kLoadMissing) : printLine(failureLine("open", File_Name, errno));
-        return 1;
-    }
-    if (!S_ISREG(source.st_mode)) {
-        printLine(S_ISDIR(source.st_mode) ? failureLine("load", File_Name, EISDIR)
-                                          : failureLine("load", File_Name, "Not a regular file"));
-        return 1;
-    }
-    if (::stat(kDataFile, &data) == 0 && data.st_dev == source.st_dev && data.st_ino == source.st_ino) {
-        printLine(msg::kLoadSelf);
-        return 1;
-    }
-    File in;
-    if (!openOrReport(in, File_Name.c_str(), File::Mode::Read) || !replaceWith(kDataFile, in))
-        return 1;
-    printLine(msg::kLoaded);
-    return 0;
+    Fault f = loadFrom(readWord());
+    f ? say(f) : printLine(msg::kLoaded);
+    return f ? 1 : 0;
 }
 
 }  // namespace qv

@@ -2,6 +2,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "commit.h"
 #include "console.h"
 #include "messages.h"
 #include "operations.h"
@@ -65,6 +66,7 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
     qv::printLine(qv::msg::kBanner);
     qv::printLine(qv::msg::kBannerCode);
+    qv::removeLeftovers(qv::kDataFile, qv::kBackupFile);
     qv::creatnew();
     try {
         menuLoop();

@@ -31,6 +31,8 @@ inline constexpr T kMenuPrompt = "Please enter the code  ";
 inline constexpr T kCanceled = "Command canceled,back to menu.... ";
 inline constexpr T kDamaged =
     "The data file is damaged , nothing has been changed , please check it (9) or recover it (R) . ";
+inline constexpr T kChanged =
+    "The data file has been changed by another process meanwhile , nothing has been changed , please try again . ";
 inline constexpr T kReserved = "Sorry,can not include these characters : ( ) [ ] * ? #";
 inline constexpr T kTooLong = "Sorry,the name or SN is too long (at most 59 characters) .";
 inline constexpr T kWaitKey = "Type in any key to continue . ";

@@ -1,10 +1,23 @@
-// The menu operations. Each runs its whole dialogue, opens what it needs by
-// its fixed name, closes all of it on every path and returns to the menu,
-// which ignores the result.
+// The operations. Each menu operation runs its whole dialogue, opens what it
+// needs by its fixed name, closes all of it on every path and returns to the
+// menu, which ignores the result. Beneath the dialogues lies the core that
+// the menu and the command line share: every rule and every change of a
+// file is made there, once.
 #pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "change.h"
+#include "fault.h"
+#include "fieldcheck.h"
+#include "fileio.h"
+#include "layout.h"
 
 namespace qv {
 
+// ---- the menu
 int creatnew();
 int enternew();
 int editor();
@@ -17,8 +30,36 @@ int readme();
 int scan();
 int loadbackup();
 
-// Copies the data file to "backup.bak". False (the failure printed) when the
-// copy could not be made whole; the caller then changes nothing.
-bool backup();
+// ---- the core
+
+// Creates the empty data file where there is none.
+Fault createDataFile();
+// Adds records under the next codes, in one change with one backup; the
+// texts must have passed checkRecords. `firstCode` receives the first new
+// code. `shown`: the data file as read before, if it was.
+Fault addRecords(const std::vector<NewRecord>& records, int* firstCode = nullptr, Shown* shown = nullptr);
+// Replaces the name and/or the serial of record `code`. `shown`: the data
+// file the record was chosen on, which must not have changed since.
+Fault rewriteRecord(int code, Shown* shown, const std::string* name, const std::string* serial);
+// Removes record `code`; the records behind it move up and are renumbered.
+// `stage` hears when the removal begins and when the rebuilt file is put right.
+enum class Stage { Processing, Rebuilding };
+Fault removeRecord(int code, Shown* shown, const std::function<void(Stage)>& stage = {});
+// Brings back the data file from backup.bak.
+Fault recoverBackup();
+// Replaces the data file with a copy of the named file.
+Fault loadFrom(const std::string& name);
+// Copies the data file to the named file; "-" is standard output.
+Fault exportTo(const std::string& name);
+// The records of a sound data file.
+Fault readRecords(std::vector<Record>& records);
+// What the check counts: the total field against the title and serial
+// lines, and cut marks left behind.
+struct Counts {
+    int total = 0;
+    long titles = 0, serials = 0, marks = 0;
+    bool sound() const { return titles == total && serials == total && marks == 0; }
+};
+Fault countMarks(Counts& counts);
 
 }  // namespace qv

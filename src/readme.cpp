@@ -4,7 +4,6 @@
 #include "console.h"
 #include "messages.h"
 #include "operations.h"
-#include "records.h"
 
 namespace qv {
 
@@ -14,7 +13,7 @@ int readme()
     File text;
     if (!text.open(kReadmeFile, File::Mode::Read)) {
         // No newline of its own: the menu's leading empty line ends it.
-        text.error() == ENOENT ? print(msg::kNoReadme) : report(text);
+        text.error() == ENOENT ? print(msg::kNoReadme) : say(text.fault());
         return 1;
     }
     if (!printFile(text))

@@ -1,10 +1,21 @@
 // Showing one record by its code.
+#include <cerrno>
+
 #include "console.h"
 #include "messages.h"
 #include "operations.h"
-#include "records.h"
+#include "selectrecord.h"
 
 namespace qv {
+
+Fault readRecords(std::vector<Record>& records)
+{
+    File data;
+    if (!data.open(kDataFile, File::Mode::Read))
+        return data.fault();
+    records.clear();
+    return checkLayout(data, nullptr, [&](const Record& r) { records.push_back(r); });
+}
 
 int search()
 {

@@ -1,0 +1,64 @@
+// A change of the data file in the making: the lock, the check that the file
+// is still the one the user was shown and still sound, and the commit that
+// puts the new file in place with the old one kept as backup.bak.
+#pragma once
+
+#include <optional>
+
+#include "commit.h"
+#include "fileio.h"
+
+namespace qv {
+
+// The data file as it was read for the user, kept open, and what it was.
+struct Shown {
+    File file;
+    Identity id;
+    struct stat st {};
+
+    // Opens the data file as it stands now.
+    Fault open();
+    // Whether this file has the sound layout, looked at once.
+    Fault sound(int* total = nullptr);
+    // Whether the data file is still this one and has the sound layout; the
+    // handle is opened again where a change of this process closed it.
+    Fault check(int* total = nullptr);
+
+private:
+    std::optional<Fault> layout_;
+    int total_ = 0;
+};
+
+class Change {
+public:
+    // Takes the lock and reads the data file for the change. `shown`: the
+    // file the user's choice was made on; with `sameFile` it must not have
+    // changed since, without it a changed file is simply read again.
+    explicit Change(Shown* shown = nullptr, bool sameFile = true);
+    const Fault& fault() const { return fault_; }
+    File& data() { return shown_->file; }
+    int total() const { return total_; }
+    // Where the new content goes; nullptr when it cannot be written (fault()).
+    File* out();
+    // Puts the new content in place. With `followed`, a caller's `shown`
+    // then stands for the new file, so that a further step is checked
+    // against it.
+    Fault commit(bool followed = false);
+    // The same with the whole of a scratch file, settled, as the new content.
+    Fault commitFrom(File& source, bool followed = false);
+
+private:
+    Lock lock_;
+    Shown own_;
+    Shown* shown_ = &own_;
+    int total_ = 0;
+    Fault fault_;
+    std::optional<Commit> next_;
+};
+
+// Puts a new content in place of the data file without a backup (creation,
+// recovery, load), under the lock: the whole file `source`, opened under the
+// lock, or `text` where no source is named.
+Fault replaceData(const char* source, std::string_view text = {});
+
+}  // namespace qv

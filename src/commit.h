@@ -1,0 +1,91 @@
+// The one way the data file changes, and the lock that keeps two processes
+// from changing it at once.
+//
+// A change writes the new content to a temporary file beside the real data
+// file, syncs it, keeps the old file as backup.bak by a hard link where the
+// change takes a backup, renames the new file over the old one and syncs the
+// directory. A kill at any moment leaves the old file or the new one; the
+// temporary files all start with kTempPrefix, so the next start can tell a
+// killed process's leftovers from anybody else's files.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "fileio.h"
+
+namespace qv {
+
+inline constexpr const char* kTempPrefix = ".quorvane-tmp-";
+inline constexpr const char* kLockFile = ".quorvane.lock";
+inline constexpr int kLockWaitMs = 5000;
+
+// Where a name finally leads through symbolic links: the name itself when it
+// is not a link. The file there need not exist yet.
+struct Place {
+    std::string path;   // the real file
+    std::string dir;    // its directory
+    bool exists = false;
+    struct stat st {};  // the file's status, where it exists
+};
+Fault resolve(const std::string& name, Place& place);
+
+// The exclusive lock of the directory that really holds `name` (the data
+// file), taken by an flock on kLockFile there and waited for at most
+// kLockWaitMs. While it is held, SIGINT, SIGTERM and SIGHUP wait, so that a
+// change in progress completes or is dropped before the program ends as the
+// signal asks. A lock taken while this process already holds it costs
+// nothing; no input is ever read while it is held.
+class Lock {
+public:
+    explicit Lock(const std::string& name);
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+    ~Lock();
+    const Fault& fault() const { return fault_; }
+    // Where `name` leads; its status is from before the lock was taken.
+    const Place& place() const { return place_; }
+
+private:
+    Fault fault_;
+    Place place_;
+    bool held_ = false;
+};
+
+// A new content for the file at `place`, written to out() and put in place
+// by finish(). A commit that is dropped before finish() removes its
+// temporary file and changes nothing.
+class Commit {
+public:
+    explicit Commit(Place place, std::string shownName);
+    Commit(const Commit&) = delete;
+    Commit& operator=(const Commit&) = delete;
+    ~Commit();
+
+    // The temporary file, or nullptr (fault() says why).
+    File* out() { return fault_ ? nullptr : &out_; }
+    const Fault& fault() const { return fault_; }
+    // Syncs the new file; where `backupName` is given, the old file becomes
+    // that backup; renames the new file in place and syncs the directory.
+    // `now` receives the new file's identity.
+    Fault finish(const char* backupName, Identity* now = nullptr);
+
+private:
+    Fault keepBackup(const char* backupName);
+    Fault failed(Fault f);
+
+    Place place_;
+    std::string shown_;   // the name the user knows
+    std::string temp_;
+    File out_;
+    Fault fault_;
+    bool pending_ = false;    // the temporary file exists and is not in place
+    std::optional<std::string> chmodBackup_;   // a backup that must get back its own bits
+    mode_t backupMode_ = 0;
+};
+
+// Removes the temporary files that killed processes left beside the data
+// file and its backup, under the lock.
+void removeLeftovers(const std::string& dataName, const std::string& backupName);
+
+}  // namespace qv

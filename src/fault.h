@@ -1,0 +1,43 @@
+// What an operation reports when it cannot do what was asked. The menu and
+// the command line each say it in their own words.
+#pragma once
+
+#include <string>
+
+namespace qv {
+
+struct Fault {
+    enum Kind {
+        None,
+        File,        // a file could not be opened, read, written or locked
+        Damaged,     // the data file does not have the sound layout
+        Full,        // the data file holds 99 records already
+        TooLong,     // a name or serial of more than 59 bytes
+        NotOneWord,  // a serial that is empty or holds white space, a name holding a newline
+        Reserved,    // a name or serial holding one of ( ) [ ] * ? #
+        Changed,     // another process changed the data file since it was shown
+        NoRecord,    // no record has that code
+        NoBackup,    // there is no backup.bak to recover from
+        NoSource,    // the file to load is not there
+        SelfLoad,    // the file to load is the data file itself
+    } kind = None;
+    std::string verb;     // File: what could not be done ("open", "write", ...)
+    std::string file;     // the file involved, where there is one
+    std::string reason;   // File: the system's reason
+    int err = 0;          // File: the system's error number, where there is one
+    int line = 0;         // an import: the first line that cannot be taken
+
+    explicit operator bool() const { return kind != None; }
+};
+
+Fault fileFault(std::string verb, std::string file, int err);
+Fault fileFault(std::string verb, std::string file, std::string reason);
+inline Fault fault(Fault::Kind kind, std::string file = {})
+{
+    Fault f;
+    f.kind = kind;
+    f.file = std::move(file);
+    return f;
+}
+
+}  // namespace qv

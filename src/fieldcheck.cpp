@@ -1,0 +1,94 @@
+#include "fieldcheck.h"
+
+#include <algorithm>
+
+#include "fileio.h"
+#include "layout.h"
+
+namespace qv {
+
+int fieldcheck(const std::vector<std::string_view>& texts, Fault& why)
+{
+    // The texts are read back from what this process wrote, so another
+    // process writing format.dat at the same time cannot change the verdict.
+    File in;
+    if (in.open(kFormatFile, File::Mode::Scratch))
+        for (std::string_view text : texts)
+            in.write(text), in.put('\n');
+    // Read back once all of it is in the file.
+    if (!in.settle())
+        return why = in.fault(), -1;
+    int Result = 0, text = 1;
+    for (long ScanSeeker = 0;; ++ScanSeeker) {
+        int ScanUnit = in.getAt(ScanSeeker);
+        if (ScanUnit == File::kEnd)
+            break;
+        if (ScanUnit == '\n')
+            ++text;
+        else if (isReserved(ScanUnit) && Result == 0)
+            Result = text;
+    }
+    if (in.failed())
+        return why = in.fault(), -1;
+    return Result;
+}
+
+namespace {
+
+bool oneWord(std::string_view s)
+{
+    return !s.empty() && std::none_of(s.begin(), s.end(), [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
+}
+
+// What is wrong with the shape of a record's texts, before their characters
+// are looked at.
+Fault::Kind shapeFault(const std::string* name, const std::string* serial)
+{
+    if ((name && name->size() > kMaxText) || (serial && serial->size() > kMaxText))
+        return Fault::TooLong;
+    if ((name && name->find('\n') != std::string::npos) || (serial && !oneWord(*serial)))
+        return Fault::NotOneWord;
+    return Fault::None;
+}
+
+}  // namespace
+
+Fault checkFields(const std::string* name, const std::string* serial)
+{
+    if (Fault::Kind kind = shapeFault(name, serial))
+        return fault(kind);
+    std::vector<std::string_view> texts;
+    if (name)
+        texts.push_back(*name);
+    if (serial)
+        texts.push_back(*serial);
+    Fault why;
+    int found = fieldcheck(texts, why);
+    return found > 0 ? fault(Fault::Reserved) : why;
+}
+
+Fault checkRecords(const std::vector<NewRecord>& records)
+{
+    // Each record's shape comes before its characters, as for a single add.
+    std::size_t bad = 0;
+    Fault::Kind kind = Fault::None;
+    while (bad < records.size() && !(kind = shapeFault(&records[bad].name, &records[bad].serial)))
+        ++bad;
+    std::vector<std::string_view> texts;
+    for (std::size_t i = 0; i < bad; ++i)
+        texts.insert(texts.end(), {records[i].name, records[i].serial});
+    Fault why;
+    int found = texts.empty() ? 0 : fieldcheck(texts, why);
+    if (found < 0)
+        return why;
+    if (found > 0) {
+        why = fault(Fault::Reserved);
+        why.line = (found + 1) / 2;
+    } else if (kind) {
+        why = fault(kind);
+        why.line = static_cast<int>(bad) + 1;
+    }
+    return why;
+}
+
+}  // namespace qv

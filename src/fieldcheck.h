@@ -1,0 +1,31 @@
+// The check of typed texts before they are stored: a name is one line, a
+// serial one word, each at most 59 bytes, and neither may hold a character
+// that the layout reserves.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fault.h"
+
+namespace qv {
+
+// The number, counted from 1, of the first text that holds a reserved
+// character; 0 when none does. The texts go through "format.dat", one a
+// line, which is written and read back byte by byte; -1 (with `why`) when
+// that cannot be done, so that nothing unchecked passes.
+int fieldcheck(const std::vector<std::string_view>& texts, Fault& why);
+
+// Whether a name and a serial may be stored; either may be absent, as in an
+// edit that changes one of them.
+Fault checkFields(const std::string* name, const std::string* serial);
+
+// The same for records added at once: the fault's `line` is the first
+// record that may not be stored, counted from 1.
+struct NewRecord {
+    std::string name, serial;
+};
+Fault checkRecords(const std::vector<NewRecord>& records);
+
+}  // namespace qv

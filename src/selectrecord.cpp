@@ -1,0 +1,128 @@
+#include "selectrecord.h"
+
+#include <cerrno>
+
+#include "console.h"
+#include "layout.h"
+#include "messages.h"
+#include "rebuild.h"
+
+namespace qv {
+
+namespace {
+
+// The selection met the end of the data file before what the total promised,
+// or could not read it. `midLine` when a listed or shown line is unfinished.
+Selection broken(const File& data, bool midLine)
+{
+    if (midLine)
+        printChar('\n');
+    say(data.failed() ? data.fault() : fault(Fault::Damaged));
+    return {};
+}
+
+// Prints from the cursor up to, not including, `stop`; false at end of file.
+bool printUntil(File& data, char stop)
+{
+    for (long at = data.tell();; at = data.tell()) {
+        std::string_view part = data.next();
+        if (part.empty())
+            return false;
+        std::size_t k = part.find(stop);
+        print(part.substr(0, k));
+        if (k != std::string_view::npos) {
+            data.seek(at + static_cast<long>(k) + 1);
+            return true;
+        }
+    }
+}
+
+// The position log is reset for whoever looks at it, but the search always
+// starts at the head of the file: a stale or unwritable log must never move
+// it. Only a link planted in its place stops the selection.
+bool resetLog()
+{
+    File log;
+    if (!log.open(kLogFile, File::Mode::Scratch)) {
+        if (log.error() == ELOOP)
+            return say(log.fault()), false;
+        return true;
+    }
+    if (!log.holds("00"))
+        log.write("00"), log.close();
+    return true;
+}
+
+}  // namespace
+
+Selection selectrecord(Listing listing)
+{
+    Selection s;
+    if (!resetLog())
+        return s;
+    if (Fault f = s.shown->open()) {
+        say(f);
+        return s;
+    }
+    File& data = s.shown->file;
+    int tens = data.getAt(kTotalTens), units = data.getAt(kTotalUnits);
+    if (data.failed())
+        return broken(data, false);
+    s.N = static_cast<char>(tens);
+    s.N2 = static_cast<char>(units);
+    s.PO = decodeTwo(tens, units);
+    if (tens == '0' && units == '0') {
+        printLine(msg::kEmpty);
+        s.outcome = Selection::Empty;
+        return s;
+    }
+
+    const char stop = listing == Listing::Titles ? '*' : '#';
+    long TN = 0;
+    for (int All = 0; All < s.PO; ++All) {
+        TN = findByte(data, TN + 1, '(');
+        if (TN < 0)
+            return broken(data, true);
+        data.seek(TN - 1);
+        if (!printUntil(data, stop))
+            return broken(data, true);
+    }
+
+    printChar('\n');
+    if (listing == Listing::Records)
+        printLine(msg::kChooseEdit);
+    printLine(msg::kCodeAsk);
+    print(":");
+    readChar();   // the newline the menu choice left behind
+    s.SC1 = readChar();
+    s.SC2 = readChar();
+    printEcho(msg::kCodeEcho, std::string{s.SC1, s.SC2});
+
+    s.PO_2 = decodeTwo(s.SC1, s.SC2);
+    if (!isDigit(s.SC1) || !isDigit(s.SC2) || s.PO_2 == 0 || s.PO_2 > s.PO) {
+        printLine(msg::kWrongCode);
+        s.outcome = Selection::Rejected;
+        return s;
+    }
+
+    // The record's marker: the first '(' T U ')' in file order, in the very
+    // file that was listed (a change meanwhile brings a new file).
+    const int SC1 = static_cast<unsigned char>(s.SC1);
+    long Seeker = 1;
+    for (;;) {
+        Seeker = findByte(data, Seeker + 1, s.SC2);
+        if (Seeker < 0)
+            return broken(data, false);
+        if (data.getAt(Seeker - 1) == SC1 && data.getAt(Seeker - 2) == '(' && data.getAt(Seeker + 1) == ')')
+            break;
+    }
+    printChar('(');
+    data.seek(Seeker - 1);
+    if (!printUntil(data, '#'))
+        return broken(data, true);
+    s.Seeker = Seeker;
+    s.outcome = Selection::Found;
+    return s;
+}
+
+}  // namespace qv
