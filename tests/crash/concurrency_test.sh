@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Two or more processes in one directory: adds at the same moment, a delete
+# whose record list another process changed before the answer, an edit and a
+# delete racing, and a lock held by somebody else for too long.
+# Usage: concurrency_test.sh BINARY
+set -u
+bin=$(realpath "$1")
+work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 2
+failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+records() { printf 'Data Total : %02d \n\n' "$1"; for ((i = 1; i <= $1; i++)); do printf '(%02d)[ n%d ]*\ns%d #\n' $i $i $i; done; }
+sound() { "$bin" <<<$'9\nq' | grep -q 'No any problems' && [ "$(grep -c '^(' velk.dat)" = "$1" ]; }
+
+# Twelve adds at once: each gets a code of its own.
+for round in 1 2 3; do
+    records 0 > velk.dat
+    for i in $(seq 12); do "$bin" <<<$'1\nname'"$i"$'\nSN-'"$i"$'\ny\nq' > "out$i" & done
+    wait
+    [ "$(cat out* | grep -c 'done!')" = 12 ] || fail "round $round: not every add said done"
+    sound 12 || fail "round $round: twelve adds at once left $(grep -c '^(' velk.dat) records or an unsound file"
+done
+
+# A delete whose list is out of date by the time it is confirmed.
+records 12 > velk.dat
+rm -f fifo && mkfifo fifo
+"$bin" < fifo > delete.out & pid=$!
+exec 3> fifo
+printf '3\n05\n' >&3
+for ((t = 0; t < 100; t++)); do grep -q 'delele this data' delete.out && break; sleep 0.05; done
+"$bin" <<<$'2\n06\ny\nRenamed\nn\nq' > /dev/null
+printf 'y\nq\n' >&3
+exec 3>&-
+wait $pid
+grep -q 'changed by another process' delete.out || fail "the out-of-date delete was not refused"
+grep -q '^(06)\[ Renamed \]' velk.dat && grep -q '^(05)\[ n5 \]' velk.dat && sound 12 || fail "the refused delete changed the file"
+
+# An edit and a delete racing: whichever comes first, the other one goes on
+# from its result or is refused, and the file stays sound.
+for round in 1 2 3 4 5; do
+    records 12 > velk.dat
+    "$bin" <<<$'3\n05\ny\nq' > delete.out & "$bin" <<<$'2\n06\ny\nRacing\nn\nq' > edit.out & wait
+    left=11 && grep -q 'changed by another' delete.out && left=12
+    sound $left || fail "round $round: a racing edit and delete left an unsound file"
+    [ "$(grep -c 'Racing' velk.dat)" = "$(grep -c 'saved successful' edit.out)" ] || fail "round $round: the edit's word is not kept"
+done
+
+# Somebody else holds the lock: the add waits a few seconds, then gives up.
+records 3 > velk.dat && cp velk.dat before.dat
+flock .quorvane.lock sleep 8 & sleep 0.3
+"$bin" <<<$'1\nLate\nL-1\ny\nq' > late.out
+grep -q ':Can not lock .quorvane.lock : another process has held it for more than 5 seconds $' late.out \
+    || fail "no clear line when the lock is held too long"
+cmp -s velk.dat before.dat || fail "the add that could not lock changed the file"
+kill %1 2>/dev/null
+echo "$failures failures"
+[ $failures = 0 ]
