@@ -20,6 +20,7 @@ struct Fault {
         NoBackup,    // there is no backup.bak to recover from
         NoSource,    // the file to load is not there
         SelfLoad,    // the file to load is the data file itself
+        Malformed,   // an imported line that is not NAME<TAB>SERIAL
     } kind = None;
     std::string verb;     // File: what could not be done ("open", "write", ...)
     std::string file;     // the file involved, where there is one

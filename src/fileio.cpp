@@ -141,6 +141,7 @@ void File::drop()
     dirtyLo_ = dirtyHi_ = 0;
     loaded_ = false;
     end_ = cut_ = known_ = -1;
+    piped_ = false;
 }
 
 // Brings the window that holds `pos` into memory, writing out what the old
@@ -158,7 +159,13 @@ bool File::load(long pos)
     // A scratch file's old bytes behind what was written are not its own.
     const std::size_t want = end_ < 0 ? kWindow : static_cast<std::size_t>(std::clamp(end_ - base_, 0L, static_cast<long>(kWindow)));
     while (len_ < want) {
-        ssize_t n = ::pread(fd_, win_ + len_, want - len_, base_ + static_cast<long>(len_));
+        // A pipe has no positions: it is read in order, window by window.
+        ssize_t n = piped_ ? ::read(fd_, win_ + len_, want - len_)
+                           : ::pread(fd_, win_ + len_, want - len_, base_ + static_cast<long>(len_));
+        if (n < 0 && errno == ESPIPE && !piped_ && base_ == 0 && len_ == 0) {
+            piped_ = true;
+            continue;
+        }
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {

@@ -114,6 +114,7 @@ private:
     std::size_t dirtyLo_ = 0, dirtyHi_ = 0;   // written but not flushed
     bool loaded_ = false;     // the window holds the file's bytes from base_
     bool ends_ = false;       // ... and the file ends inside it, at base_ + len_
+    bool piped_ = false;      // a pipe, read in order
     long pos_ = 0;
     long end_ = -1;           // a scratch file's length so far; -1 for other files
     long cut_ = -1;           // the length it was last cut to

@@ -1,78 +1,46 @@
-// The banner, the data file bootstrap and the menu loop.
+// Started without a command the program is the menu; with one, it runs that
+// command and ends. -C DIR works in DIR.
+#include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <string>
+#include <vector>
 
-#include "commit.h"
+#include <unistd.h>
+
+#include "cli.h"
 #include "console.h"
+#include "menu.h"
 #include "messages.h"
-#include "operations.h"
-
-namespace {
-
-struct MenuEntry {
-    char key;
-    int (*run)();
-};
-
-constexpr MenuEntry kMenu[] = {
-    {'1', qv::enternew}, {'2', qv::editor},    {'3', qv::delete_},  {'4', qv::loader},
-    {'5', qv::saver},    {'6', qv::search},    {'7', qv::allviewer}, {'8', qv::readme},
-    {'9', qv::scan},     {'R', qv::loadbackup}, {'r', qv::loadbackup},
-};
-
-constexpr qv::msg::T kMenuLines[] = {
-    qv::msg::kMenuAdd,    qv::msg::kMenuEdit,  qv::msg::kMenuDelete, qv::msg::kMenuLoad,
-    qv::msg::kMenuExport, qv::msg::kMenuShow,  qv::msg::kMenuView,   qv::msg::kMenuReadme,
-    qv::msg::kMenuCheck,  qv::msg::kMenuRecover, qv::msg::kMenuQuit,
-};
-
-void showMenu()
-{
-    qv::printChar('\n');
-    for (qv::msg::T line : kMenuLines)
-        qv::printLine(line);
-    qv::printLine(qv::msg::kMenuPrompt);
-    qv::print(":");
-}
-
-void menuLoop()
-{
-    for (;;) {
-        showMenu();
-        char choice = qv::readWord().front();
-        if (choice == 'Q' || choice == 'q' || choice == '0')
-            return;
-        for (const MenuEntry& entry : kMenu)
-            if (entry.key == choice)
-                entry.run();
-    }
-}
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
-    // Other arguments are ignored, as they always were.
-    if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
-        qv::print(qv::msg::kUsage);
-        return 0;
-    }
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        qv::printLine(qv::msg::kVersion);
-        return 0;
-    }
     // A reader that goes away (a script piping into head) must not kill an
-    // operation halfway through its files; the output is simply lost.
+    // operation halfway through its files; the write fails and is reported.
     std::signal(SIGPIPE, SIG_IGN);
-    qv::printLine(qv::msg::kBanner);
-    qv::printLine(qv::msg::kBannerCode);
-    qv::removeLeftovers(qv::kDataFile, qv::kBackupFile);
-    qv::creatnew();
-    try {
-        menuLoop();
-    } catch (const qv::EndOfInput&) {
-        // The user's input ended: whatever was not confirmed stays undone.
+    std::vector<std::string> args(argv + 1, argv + argc);
+    auto arg = args.begin();
+    for (; arg != args.end() && (*arg)[0] == '-' && arg->size() > 1; ++arg) {
+        if (*arg == "-h" || *arg == "--help") {
+            qv::printUsage(true);
+            return qv::finish(*arg, qv::kDone);
+        }
+        if (*arg == "-V" || *arg == "--version") {
+            qv::printLine(qv::msg::kVersion);
+            return qv::finish(*arg, qv::kDone);
+        }
+        if (*arg != "-C" || arg + 1 == args.end()) {
+            std::fprintf(stderr, "quorvane: %s%s\n", std::string(*arg == "-C" ? qv::msg::kWhyValue : qv::msg::kWhyOption).c_str(),
+                         arg->c_str());
+            qv::printUsage(false);
+            return qv::kUsage;
+        }
+        if (++arg; ::chdir(arg->c_str()) != 0) {
+            std::fprintf(stderr, "quorvane: -C: %s: %s\n", arg->c_str(), std::strerror(errno));
+            return qv::kFailed;
+        }
     }
-    qv::flushOutput();
-    return 0;
+    if (arg == args.end())
+        return qv::runMenu();
+    return qv::runCommand(std::vector<std::string>(arg, args.end()));
 }

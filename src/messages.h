@@ -11,7 +11,6 @@ using T = std::string_view;
 // Start-up and menu
 inline constexpr T kBanner = "Quorvane (Text Version v1.1.2) for Linux. ";
 inline constexpr T kBannerCode = "code:KX-P-1 ";
-inline constexpr T kVersion = "Quorvane v1.1.2";
 inline constexpr T kDataLoaded = "Data file loaded successful .... ";
 inline constexpr T kDataCreated = "Data file not found , creating a one ... ";
 inline constexpr T kMenuAdd = "(1)Enter new S/N to DataBase ";
@@ -90,13 +89,43 @@ inline constexpr T kChecking = "Checking the data file .... ";
 inline constexpr T kSound = "No any problems have been found in the data file . ";
 inline constexpr T kProblems = "There have some problems in the data file . ";
 
-// Usage
+// Command line: the usage, and the reasons given on standard error after
+// "quorvane: COMMAND: FILE: "
+inline constexpr T kVersion = "quorvane 1.1.2";
 inline constexpr T kUsage =
-    "Usage: quorvane [--help | --version]\n"
-    "Keeps a catalogue of software titles and their serial numbers.\n"
-    "It works on the files of the current directory: the data file velk.dat,\n"
-    "its backup backup.bak, the export velk.txt and a few scratch files.\n"
-    "Start it without arguments and choose from its menu.\n"
-    "The manual page tells more: man quorvane\n";
+    "Usage: quorvane [-C DIR]                      the menu\n"
+    "       quorvane [-C DIR] COMMAND [ARGUMENTS]  one command\n"
+    "Keeps a catalogue of software titles and their serial numbers in the files\n"
+    "of the current directory: velk.dat, its backup backup.bak, the export velk.txt.\n"
+    "\n"
+    "Commands:\n";
+inline constexpr T kUsageEnd =
+    "\n"
+    "Options:\n"
+    "  -C DIR         work in DIR instead of the current directory\n"
+    "  -h, --help     show this help (COMMAND --help: that command's)\n"
+    "  -V, --version  show the version\n"
+    "\n"
+    "Exit status: 0 done, 1 refused or failed, 2 usage error. See quorvane(1).\n";
+inline constexpr T kWhyDamaged = "the data file is damaged; see 'quorvane check', or 'quorvane recover'";
+inline constexpr T kWhyFull = "the data file would hold more than 99 records";
+inline constexpr T kWhyTooLong = "a name or serial holds more than 59 bytes";
+inline constexpr T kWhyNotOneWord = "a serial is one word and a name one line";
+inline constexpr T kWhyReserved = "a name or serial holds one of ( ) [ ] * ? #";
+inline constexpr T kWhyChanged = "another process changed the data file meanwhile";
+inline constexpr T kWhyNoRecord = "no record has the code ";
+inline constexpr T kWhyNoBackup = "there is no backup yet";
+inline constexpr T kWhyNoSource = "No such file or directory";
+inline constexpr T kWhySelfLoad = "this is velk.dat itself";
+inline constexpr T kWhyMalformed = "not a line NAME<TAB>SERIAL";
+inline constexpr T kWhyProblems = "the check found problems";
+inline constexpr T kWhyCode = "a record code is 01 to 99, not ";
+inline constexpr T kWhyUnknown = "unknown command";
+inline constexpr T kWhyOption = "unknown option ";
+inline constexpr T kWhyValue = "a value must follow ";
+inline constexpr T kWhyArguments = "wrong number of arguments";
+inline constexpr T kWhyEditWhat = "give --name NAME, --serial SERIAL or both";
+inline constexpr T kStdout = "standard output";
+inline constexpr T kStdin = "standard input";
 
 }  // namespace qv::msg

@@ -1,0 +1,66 @@
+#include "menu.h"
+
+#include "commit.h"
+#include "console.h"
+#include "messages.h"
+#include "operations.h"
+
+namespace qv {
+
+namespace {
+
+struct MenuEntry {
+    char key;
+    int (*run)();
+};
+
+constexpr MenuEntry kMenu[] = {
+    {'1', enternew}, {'2', editor}, {'3', delete_}, {'4', loader}, {'5', saver},      {'6', search},
+    {'7', allviewer}, {'8', readme}, {'9', scan},    {'R', loadbackup}, {'r', loadbackup},
+};
+
+constexpr msg::T kMenuLines[] = {
+    msg::kMenuAdd,  msg::kMenuEdit, msg::kMenuDelete, msg::kMenuLoad,    msg::kMenuExport, msg::kMenuShow,
+    msg::kMenuView, msg::kMenuReadme, msg::kMenuCheck, msg::kMenuRecover, msg::kMenuQuit,
+};
+
+void showMenu()
+{
+    printChar('\n');
+    for (msg::T line : kMenuLines)
+        printLine(line);
+    printLine(msg::kMenuPrompt);
+    print(":");
+}
+
+void menuLoop()
+{
+    for (;;) {
+        showMenu();
+        char choice = readWord().front();
+        if (choice == 'Q' || choice == 'q' || choice == '0')
+            return;
+        for (const MenuEntry& entry : kMenu)
+            if (entry.key == choice)
+                entry.run();
+    }
+}
+
+}  // namespace
+
+int runMenu()
+{
+    printLine(msg::kBanner);
+    printLine(msg::kBannerCode);
+    removeLeftovers(kDataFile, kBackupFile);
+    creatnew();
+    try {
+        menuLoop();
+    } catch (const EndOfInput&) {
+        // The user's input ended: whatever was not confirmed stays undone.
+    }
+    flushOutput();
+    return 0;
+}
+
+}  // namespace qv
