@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 for kind in plain sanitize; do
     dir=build-test-$kind
     flag=OFF; [ "$kind" = sanitize ] && flag=ON
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DQUORVANE_SANITIZE=$flag >/dev/null
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DQUORVANE_TESTS=ON -DQUORVANE_SANITIZE=$flag >/dev/null
     cmake --build "$dir" -j2
     ctest --test-dir "$dir" --output-on-failure -j2
 done

@@ -35,18 +35,19 @@ check() {   # layout, what was done; compares with the old and the new state
     fi
 }
 
-scenario() {   # name, typed input
+scenario() {   # name, standard input, arguments (none: the menu)
     local name=$1 input=$2 layout when sig n status
+    shift 2
     for layout in plain linked; do
         setup $layout "$name" && keep old
-        "$bin" <<<"$input" >/dev/null 2>&1 && keep new
+        "$bin" "$@" <<<"$input" >/dev/null 2>&1 && keep new
         ! same velk.dat old || fail "$name: the change itself did nothing"
         for when in before:KILL after:KILL before:TERM; do
             sig=${when#*:} when=${when%:*}
             for ((n = 1; ; n++)); do
                 setup $layout "$name"
                 status=$( (QV_CRASH_AT=$n QV_CRASH_WHEN=$when QV_CRASH_SIGNAL=$sig LD_PRELOAD=$shim \
-                    "$bin" <<<"$input" >/dev/null 2>&1; echo $?) 2>/dev/null)
+                    "$bin" "$@" <<<"$input" >/dev/null 2>&1; echo $?) 2>/dev/null)
                 [ $status = 0 ] && break
                 points=$((points + 1))
                 local what="$name/$layout/$sig $when call $n"
@@ -68,5 +69,7 @@ scenario delete $'3\n02\ny\nq'
 scenario recover $'R\ny\nq'
 scenario load $'4\nother.dat\nq'
 scenario create $'q'
+scenario import $'Delta\tD-4\nEpsilon\tE-5' import -
+scenario command-edit '' edit 02 --name 'Beta Two' --serial B-22
 echo "$points kill points, $failures failures"
 [ $failures = 0 ]
