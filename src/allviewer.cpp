@@ -1,5 +1,6 @@
 // Printing the whole data file.
 #include "console.h"
+#include "layout.h"
 #include "messages.h"
 #include "operations.h"
 

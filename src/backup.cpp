@@ -4,6 +4,7 @@
 
 #include "change.h"
 #include "console.h"
+#include "layout.h"
 #include "messages.h"
 #include "operations.h"
 

@@ -2,6 +2,8 @@
 // written at once by rebuilding the data file through velk3.dat.
 #include "change.h"
 #include "console.h"
+#include "fieldcheck.h"
+#include "layout.h"
 #include "messages.h"
 #include "operations.h"
 #include "rebuild.h"

@@ -1,6 +1,8 @@
 // Adding a record under the next code.
 #include "change.h"
 #include "console.h"
+#include "fieldcheck.h"
+#include "layout.h"
 #include "messages.h"
 #include "operations.h"
 #include "rebuild.h"

@@ -2,6 +2,7 @@
 
 #include "commit.h"
 #include "console.h"
+#include "layout.h"
 #include "messages.h"
 #include "operations.h"
 

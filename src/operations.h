@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "change.h"
 #include "fault.h"
-#include "fieldcheck.h"
-#include "fileio.h"
-#include "layout.h"
 
 namespace qv {
+
+struct NewRecord;
+struct Record;
+struct Shown;
 
 // ---- the menu
 int creatnew();

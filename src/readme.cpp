@@ -2,6 +2,7 @@
 #include <cerrno>
 
 #include "console.h"
+#include "layout.h"
 #include "messages.h"
 #include "operations.h"
 

@@ -1,5 +1,6 @@
 // Exporting the data file as velk.txt.
 #include "console.h"
+#include "layout.h"
 #include "messages.h"
 #include "operations.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "console.h"
+#include "layout.h"
 #include "messages.h"
 #include "operations.h"
 

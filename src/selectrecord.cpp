@@ -53,6 +53,60 @@ bool resetLog()
     return true;
 }
 
+// Prints each record's title line (the edit: its serial line too), the line
+// in front of it first; false at an early end of the file.
+bool listRecords(File& data, int PO, Listing listing)
+{
+    const char stop = listing == Listing::Titles ? '*' : '#';
+    long TN = 0;
+    for (int All = 0; All < PO; ++All) {
+        TN = findByte(data, TN + 1, '(');
+        if (TN < 0)
+            return false;
+        data.seek(TN - 1);
+        if (!printUntil(data, stop))
+            return false;
+    }
+    return true;
+}
+
+// Asks for the code: one character dropped (the newline the menu choice left
+// behind), then the tens and the units, whatever they are.
+void askCode(Selection& s, Listing listing)
+{
+    printChar('\n');
+    if (listing == Listing::Records)
+        printLine(msg::kChooseEdit);
+    printLine(msg::kCodeAsk);
+    print(":");
+    readChar();
+    s.SC1 = readChar();
+    s.SC2 = readChar();
+    printEcho(msg::kCodeEcho, std::string{s.SC1, s.SC2});
+    s.PO_2 = decodeTwo(s.SC1, s.SC2);
+}
+
+// The record's marker: the first '(' T U ')' in file order, in the very file
+// that was listed (a change meanwhile brings a new file). Shows the record;
+// false (the selection failed) at an early end of the file.
+bool findRecord(File& data, Selection& s)
+{
+    const int SC1 = static_cast<unsigned char>(s.SC1);
+    long Seeker = 1;
+    do {
+        Seeker = findByte(data, Seeker + 1, s.SC2);
+        if (Seeker < 0)
+            return broken(data, false), false;
+    } while (data.getAt(Seeker - 1) != SC1 || data.getAt(Seeker - 2) != '(' || data.getAt(Seeker + 1) != ')');
+    printChar('(');
+    data.seek(Seeker - 1);
+    if (!printUntil(data, '#'))
+        return broken(data, true), false;
+    s.Seeker = Seeker;
+    s.outcome = Selection::Found;
+    return true;
+}
+
 }  // namespace
 
 Selection selectrecord(Listing listing)
@@ -76,53 +130,15 @@ Selection selectrecord(Listing listing)
         s.outcome = Selection::Empty;
         return s;
     }
-
-    const char stop = listing == Listing::Titles ? '*' : '#';
-    long TN = 0;
-    for (int All = 0; All < s.PO; ++All) {
-        TN = findByte(data, TN + 1, '(');
-        if (TN < 0)
-            return broken(data, true);
-        data.seek(TN - 1);
-        if (!printUntil(data, stop))
-            return broken(data, true);
-    }
-
-    printChar('\n');
-    if (listing == Listing::Records)
-        printLine(msg::kChooseEdit);
-    printLine(msg::kCodeAsk);
-    print(":");
-    readChar();   // the newline the menu choice left behind
-    s.SC1 = readChar();
-    s.SC2 = readChar();
-    printEcho(msg::kCodeEcho, std::string{s.SC1, s.SC2});
-
-    s.PO_2 = decodeTwo(s.SC1, s.SC2);
+    if (!listRecords(data, s.PO, listing))
+        return broken(data, true);
+    askCode(s, listing);
     if (!isDigit(s.SC1) || !isDigit(s.SC2) || s.PO_2 == 0 || s.PO_2 > s.PO) {
         printLine(msg::kWrongCode);
         s.outcome = Selection::Rejected;
         return s;
     }
-
-    // The record's marker: the first '(' T U ')' in file order, in the very
-    // file that was listed (a change meanwhile brings a new file).
-    const int SC1 = static_cast<unsigned char>(s.SC1);
-    long Seeker = 1;
-    for (;;) {
-        Seeker = findByte(data, Seeker + 1, s.SC2);
-        if (Seeker < 0)
-            return broken(data, false);
-        if (data.getAt(Seeker - 1) == SC1 && data.getAt(Seeker - 2) == '(' && data.getAt(Seeker + 1) == ')')
-            break;
-    }
-    printChar('(');
-    data.seek(Seeker - 1);
-    if (!printUntil(data, '#'))
-        return broken(data, true);
-    s.Seeker = Seeker;
-    s.outcome = Selection::Found;
-    return s;
+    return findRecord(data, s) ? std::move(s) : Selection{};
 }
 
 }  // namespace qv
