@@ -1,6 +1,4 @@
 // Showing one record by its code.
-#include <cerrno>
-
 #include "console.h"
 #include "layout.h"
 #include "messages.h"
