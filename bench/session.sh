@@ -2,7 +2,7 @@
 # A full session (99 adds, 99 shows, 30 edits, 99 deletes in one run of the
 # menu) against its floor: the same number of bare crash-safe replacements
 # with a backup (bench/floor.cpp), on the working disk and on /dev/shm.
-# Reports the best of five runs of each; nothing here passes or fails.
+# Reports the best of nine runs of each; nothing here passes or fails.
 # Usage: bash bench/session.sh BINARY
 set -euo pipefail
 bin=$(realpath "$1")
@@ -20,10 +20,10 @@ input=$(mktemp)
     printf 'q\n'
 } > "$input"
 
-best() {   # directory, command...: the least wall time of five runs in a cleared directory
+best() {   # directory, command...: the least wall time of nine runs in a cleared directory
     local dir=$1 least=999999999999 start end
     shift
-    for _ in 1 2 3 4 5; do
+    for _ in 1 2 3 4 5 6 7 8 9; do
         rm -rf "$dir" && mkdir "$dir" && cd "$dir"
         start=$(date +%s%N); "$@"; end=$(date +%s%N)
         (( (end - start) < least )) && least=$((end - start))
