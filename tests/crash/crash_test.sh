@@ -8,33 +8,33 @@
 # Usage: crash_test.sh BINARY SHIM
 set -u
 bin=$(realpath "$1") shim=$(realpath "$2")
-work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
+work=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d) && trap 'rm -rf "$work"' EXIT   # syncs cost nothing there
 three=$'Data Total : 03 \n\n(01)[ Alpha ]*\nA-1 #\n(02)[ Beta ]*\nB-2 #\n(03)[ Gamma ]*\nG-3 #\n'
 failures=0 points=0
 
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
 setup() {   # layout, scenario: a fresh directory with the starting files
-    rm -rf "$work/d" && mkdir -p "$work/d/store" && cd "$work/d" || exit 2
+    rm -rf "$dir/d" && mkdir -p "$dir/d/store" && cd "$dir/d" || exit 2
     [ "$2" = create ] || printf '%s' "$three" > store/velk.dat
     chmod 640 store/velk.dat 2>/dev/null
     if [ "$1" = linked ]; then ln -s store/velk.dat velk.dat; else mv store/velk.dat . 2>/dev/null; fi
     printf 'old backup\n' > backup.bak
     printf 'Data Total : 00 \n\n' > other.dat
 }
-keep() { if [ -e velk.dat ]; then cp velk.dat "$work/$1"; else rm -f "$work/$1"; fi; }
-same() { if [ -e "$work/$2" ]; then cmp -s "$1" "$work/$2"; else [ ! -e "$1" ]; fi; }
+keep() { if [ -e velk.dat ]; then cp velk.dat "$dir/$1"; else rm -f "$dir/$1"; fi; }
+same() { if [ -e "$dir/$2" ]; then cmp -s "$1" "$dir/$2"; else [ ! -e "$1" ]; fi; }
 leftovers() { ls -A . store | grep -c '^\.quorvane-tmp-'; }
 
 check() {   # layout, what was done; compares with the old and the new state
     same velk.dat old || same velk.dat new || fail "$2: velk.dat is neither old nor new"
     [ "$(cat backup.bak)" = "old backup" ] || same backup.bak old || fail "$2: backup.bak is neither"
     [ "$1" = plain ] || [ -L velk.dat ] || fail "$2: velk.dat is no longer a link"
-    [ ! -e "$work/old" ] || [ "$(stat -L -c %a velk.dat)" = 640 ] || fail "$2: velk.dat lost its bits"
+    [ ! -e "$dir/old" ] || [ "$(stat -L -c %a velk.dat)" = 640 ] || fail "$2: velk.dat lost its bits"
 }
 
-scenario() {   # name, standard input, arguments (none: the menu)
-    local name=$1 input=$2 layout when sig n status
+scenario() {   # name, standard input, arguments (none: the menu); in a folder of its own
+    local name=$1 input=$2 layout when sig n status dir=$work/$1
     shift 2
     for layout in plain linked; do
         setup $layout "$name" && keep old
@@ -58,16 +58,16 @@ scenario() {   # name, standard input, arguments (none: the menu)
             done
         done
     done
+    echo "$points kill points, $failures failures"
 }
 
-scenario add $'1\nDelta\nD-4\ny\nq'
-scenario edit-name $'2\n01\ny\nAlpha Two\nn\nq'
-scenario edit-last-serial $'2\n03\nn\ny\nG-33\nq'
-scenario delete $'3\n02\ny\nq'
-scenario recover $'R\ny\nq'
-scenario load $'4\nother.dat\nq'
-scenario create $'q'
-scenario import $'Delta\tD-4\nEpsilon\tE-5' import -
-scenario command-edit '' edit 02 --name 'Beta Two' --serial B-22
-echo "$points kill points, $failures failures"
-[ $failures = 0 ]
+# The scenarios run side by side; each tells its counts at its end.
+for run in "add|1\nDelta\nD-4\ny\nq" "edit-name|2\n01\ny\nAlpha Two\nn\nq" "edit-last-serial|2\n03\nn\ny\nG-33\nq" \
+           "delete|3\n02\ny\nq" "recover|R\ny\nq" "load|4\nother.dat\nq" "create|q"; do
+    scenario "${run%%|*}" "$(printf "${run#*|}")" > "$work/${run%%|*}.log" &
+done
+scenario import "$(printf 'Delta\tD-4\nEpsilon\tE-5')" import - > "$work/import.log" &
+scenario command-edit '' edit 02 --name 'Beta Two' --serial B-22 > "$work/command-edit.log" &
+wait
+grep -h FAIL "$work"/*.log
+awk '/kill points/ {n++; p += $1; f += $4} END {print p + 0 " kill points, " f + 0 " failures"; exit !(n == 9 && f == 0)}' "$work"/*.log
