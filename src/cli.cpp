@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 
 #include "commands.h"
 #include "commit.h"
