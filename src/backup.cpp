@@ -13,7 +13,7 @@ namespace qv {
 Fault recoverBackup()
 {
     // The recovery takes no backup of its own: running it twice is running it once.
-    Fault f = replaceData(kBackupFile);
+    Fault f = replaceData(Replacement::Recover, kBackupFile);
     return f.file == kBackupFile && f.err == ENOENT ? fault(Fault::NoBackup, kBackupFile) : f;
 }
 
@@ -26,9 +26,7 @@ int loadbackup()
         printLine(msg::kCanceled);
         return 1;
     }
-    Fault f = recoverBackup();
-    f ? say(f) : printLine(msg::kRecovered);
-    return f ? 1 : 0;
+    return reportDone(recoverBackup(), msg::kRecovered) ? 0 : 1;
 }
 
 }  // namespace qv

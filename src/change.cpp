@@ -3,23 +3,34 @@
 #include <cerrno>
 
 #include "layout.h"
+#include "messages.h"
 
 namespace qv {
 
-Fault Shown::open()
+Fault Shown::open(bool mayBeMissing)
 {
     layout_.reset();
     file.close();
-    if (!file.open(kDataFile, File::Mode::Read) || !file.identify(id, &st))
+    missing = false;
+    if (file.open(kDataFile, File::Mode::Read) && file.identify(id, &st))
+        return {};
+    if (!mayBeMissing || file.error() != ENOENT)
         return file.fault();
+    missing = true;
+    id = {};
+    layout_ = Fault{};
+    total_ = 0;
     return {};
 }
 
 Fault Shown::check(int* total)
 {
-    if (::stat(kDataFile, &st) != 0)
+    if (::stat(kDataFile, &st) != 0) {
+        if (errno == ENOENT && missing)
+            return sound(total);   // still not there
         return fileFault("open", kDataFile, errno);
-    if (identityOf(st) != id)
+    }
+    if (missing || identityOf(st) != id)
         return fault(Fault::Changed, kDataFile);
     if (!file.isOpen()) {
         const Identity was = id;
@@ -40,7 +51,7 @@ Fault Shown::sound(int* total)
     return *layout_;
 }
 
-Change::Change(Shown* shown, bool sameFile) : lock_(kDataFile)
+Change::Change(Shown* shown, bool sameFile, bool mayCreate) : lock_(kDataFile)
 {
     if ((fault_ = lock_.fault()))
         return;
@@ -51,7 +62,7 @@ Change::Change(Shown* shown, bool sameFile) : lock_(kDataFile)
             return;
         shown_ = &own_;
     }
-    fault_ = own_.open();
+    fault_ = own_.open(mayCreate);
     if (!fault_)
         fault_ = own_.sound(&total_);
 }
@@ -63,7 +74,7 @@ File* Change::out()
     if (!next_) {
         // The data file as it stands under the lock.
         Place place = lock_.place();
-        place.exists = true;
+        place.exists = !shown_->missing;
         place.st = shown_->st;
         next_.emplace(place, kDataFile);
     }
@@ -94,26 +105,34 @@ Fault Change::commitFrom(File& source, bool followed)
     source.seek(0);
     if (!copyRest(source, *to))
         return fault_ = source.failed() ? source.fault() : to->fault();
+    if (!source.close())
+        return fault_ = source.fault();
     return commit(followed);
 }
 
-Fault replaceData(const char* source, std::string_view text)
+Fault replaceData(Replacement kind, const char* source, std::string_view text)
 {
     Lock lock(kDataFile);
     if (lock.fault())
         return lock.fault();
     File in;
-    if (source && !in.open(source, File::Mode::Read))
+    Identity from;
+    if (source && !(in.open(source, File::Mode::Read) && in.identify(from)))
         return in.fault();
     Place place = lock.place();
     place.exists = ::stat(place.path.c_str(), &place.st) == 0;
+    // What stands there is the user's: a FIFO or a device is never replaced.
+    if (place.exists && !S_ISREG(place.st.st_mode))
+        return fileFault("write", kDataFile, msg::kWhyNotRegular);
+    if (kind == Replacement::Load && place.exists && place.st.st_dev == from.dev && place.st.st_ino == from.ino)
+        return fault(Fault::SelfLoad, source);
     Commit next(place, kDataFile);
     File* to = next.out();
     if (!to)
         return next.fault();
     if (!(source ? copyRest(in, *to) : to->write(text)))
         return in.failed() ? in.fault() : to->fault();
-    return next.finish(nullptr);
+    return next.finish(kind == Replacement::Load ? kBackupFile : nullptr);
 }
 
 }  // namespace qv

@@ -15,9 +15,11 @@ struct Shown {
     File file;
     Identity id;
     struct stat st {};
+    bool missing = false;   // there was none: it reads as empty, and an add creates it
 
-    // Opens the data file as it stands now.
-    Fault open();
+    // Opens the data file as it stands now; with `mayBeMissing`, a data file
+    // that is not there counts as an empty one.
+    Fault open(bool mayBeMissing = false);
     // Whether this file has the sound layout, looked at once.
     Fault sound(int* total = nullptr);
     // Whether the data file is still this one and has the sound layout; the
@@ -33,10 +35,12 @@ class Change {
 public:
     // Takes the lock and reads the data file for the change. `shown`: the
     // file the user's choice was made on; with `sameFile` it must not have
-    // changed since, without it a changed file is simply read again.
-    explicit Change(Shown* shown = nullptr, bool sameFile = true);
+    // changed since, without it a changed file is simply read again. With
+    // `mayCreate` a missing data file counts as empty and is created.
+    explicit Change(Shown* shown = nullptr, bool sameFile = true, bool mayCreate = false);
     const Fault& fault() const { return fault_; }
     File& data() { return shown_->file; }
+    bool missing() const { return shown_->missing; }
     int total() const { return total_; }
     // Where the new content goes; nullptr when it cannot be written (fault()).
     File* out();
@@ -45,6 +49,8 @@ public:
     // against it.
     Fault commit(bool followed = false);
     // The same with the whole of a scratch file, settled, as the new content.
+    // The scratch file is closed, and its close checked, before the commit:
+    // nothing that can fail is left for after it.
     Fault commitFrom(File& source, bool followed = false);
 
 private:
@@ -56,9 +62,12 @@ private:
     std::optional<Commit> next_;
 };
 
-// Puts a new content in place of the data file without a backup (creation,
-// recovery, load), under the lock: the whole file `source`, opened under the
-// lock, or `text` where no source is named.
-Fault replaceData(const char* source, std::string_view text = {});
+// Puts a new content in place of the data file under the lock: the whole
+// file `source`, opened under the lock, or `text` where no source is named.
+// A load keeps the data file as it stood as backup.bak, in the same commit,
+// and refuses the data file itself as its source; the creation and the
+// recovery take no backup.
+enum class Replacement { Create, Recover, Load };
+Fault replaceData(Replacement kind, const char* source, std::string_view text = {});
 
 }  // namespace qv

@@ -112,9 +112,14 @@ int runCommand(const std::vector<std::string>& args)
         return usageError(*c, std::string(msg::kWhyCode) + "'" + a.pos[0] + "'");
     if (a.cmd == "edit" && !a.name && !a.serial)
         return usageError(*c, std::string(msg::kWhyEditWhat));
-    if (c->changes)
-        removeLeftovers(kDataFile, kBackupFile);
-    return finish(a.cmd, c->run(a));
+    try {
+        if (c->changes)
+            removeLeftovers(kDataFile, kBackupFile);
+        return finish(a.cmd, c->run(a));
+    } catch (const std::exception& e) {
+        // Whatever was in the making was dropped on the way out.
+        return complain(a.cmd, "", whatWentWrong(e));
+    }
 }
 
 }  // namespace qv

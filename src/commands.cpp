@@ -8,6 +8,7 @@
 #include "console.h"
 #include "fieldcheck.h"
 #include "fileio.h"
+#include "import.h"
 #include "layout.h"
 #include "messages.h"
 #include "operations.h"
@@ -31,7 +32,7 @@ std::string reason(const Fault& f)
     case Fault::NoRecord: why += msg::kWhyNoRecord; break;
     case Fault::NoBackup: why += msg::kWhyNoBackup; break;
     case Fault::NoSource: why += msg::kWhyNoSource; break;
-    case Fault::SelfLoad: why += msg::kWhySelfLoad; break;
+    case Fault::SelfLoad: why += msg::kWhyIsData; break;
     case Fault::Malformed: why += msg::kWhyMalformed; break;
     }
     return why;
@@ -39,7 +40,7 @@ std::string reason(const Fault& f)
 
 int fail(const Args& a, const Fault& f)
 {
-    std::string why = reason(f);
+    std::string why = f.late ? std::string(msg::kWhyLate) + reason(f) : reason(f);
     if (f.kind == Fault::NoRecord)
         why += twoDigits(std::stoi(a.pos[0]));
     return complain(a.cmd, f.file, why);
@@ -86,6 +87,15 @@ void printRecords(const std::vector<Record>& records, bool json)
         print((i ? ",\n  {\"code\": \"" : "\n  {\"code\": \"") + twoDigits(records[i].code) + "\", \"name\": "
               + quoted(records[i].name) + ", \"serial\": " + quoted(records[i].serial) + "}");
     print(records.empty() ? "]\n" : "\n]\n");
+}
+
+// The status of a change: a fault that came after it was done is told, but
+// the change stands, and a script must not do it again.
+int done(const Args& a, const Fault& f)
+{
+    if (!f)
+        return kDone;
+    return f.late ? (fail(a, f), kDone) : fail(a, f);
 }
 
 }  // namespace
@@ -151,18 +161,16 @@ namespace {
 int addAll(const Args& a, const std::vector<NewRecord>& records, const std::string& from)
 {
     int first = 0;
-    Fault f = createDataFile();
-    if (!f)
-        f = addRecords(records, &first);
+    Fault f = addRecords(records, &first);
     if (f.kind == Fault::Full && from.empty())
         f.line = 0;   // a single add has no lines
     if (f.line)
         f.file = from;
-    if (f)
+    if (f && !f.late)
         return fail(a, f);
     for (int code = first; code < first + static_cast<int>(records.size()); ++code)
         print(twoDigits(code) + "\n");
-    return kDone;
+    return done(a, f);
 }
 
 }  // namespace
@@ -170,7 +178,7 @@ int addAll(const Args& a, const std::vector<NewRecord>& records, const std::stri
 int add(const Args& a)
 {
     const NewRecord r{a.pos[0], a.pos[1]};
-    if (Fault f = checkFields(&r.name, &r.serial))
+    if (Fault f = checkFields(&r.name, &r.serial, Through::Memory))
         return fail(a, f);
     return addAll(a, {r}, "");
 }
@@ -179,16 +187,15 @@ int edit(const Args& a)
 {
     const std::string* name = a.name ? &*a.name : nullptr;
     const std::string* serial = a.serial ? &*a.serial : nullptr;
-    Fault f = checkFields(name, serial);
+    Fault f = checkFields(name, serial, Through::Memory);
     if (!f)
         f = rewriteRecord(*parseCode(a.pos[0]), nullptr, name, serial);
-    return f ? fail(a, f) : kDone;
+    return done(a, f);
 }
 
 int del(const Args& a)
 {
-    Fault f = removeRecord(*parseCode(a.pos[0]), nullptr);
-    return f ? fail(a, f) : kDone;
+    return done(a, removeRecord(*parseCode(a.pos[0]), nullptr));
 }
 
 int check(const Args& a)
@@ -209,45 +216,18 @@ int check(const Args& a)
 
 int exportFile(const Args& a)
 {
-    Fault f = exportTo(a.pos.empty() ? kExportFile : a.pos[0]);
-    return f ? fail(a, f) : kDone;
+    return done(a, exportTo(a.pos.empty() ? kExportFile : a.pos[0]));
 }
 
 int load(const Args& a)
 {
-    Fault f = loadFrom(a.pos[0]);
-    return f ? fail(a, f) : kDone;
+    return done(a, loadFrom(a.pos[0]));
 }
 
 int recover(const Args& a)
 {
-    Fault f = recoverBackup();
-    return f ? fail(a, f) : kDone;
+    return done(a, recoverBackup());
 }
-
-namespace {
-
-// Hands each line of `in` to `take` until it says no more; the last line
-// needs no newline. False when `in` could not be read.
-template <typename Take>
-bool eachLine(File& in, Take take)
-{
-    std::string line;
-    for (std::string_view part = in.next(); !part.empty(); part = in.next()) {
-        for (std::size_t nl; (nl = part.find('\n')) != std::string_view::npos; part.remove_prefix(nl + 1)) {
-            line.append(part.substr(0, nl));
-            if (!take(line))
-                return true;
-            line.clear();
-        }
-        line.append(part);
-    }
-    if (!line.empty())
-        take(line);
-    return !in.failed();
-}
-
-}  // namespace
 
 // Lines NAME<TAB>SERIAL, the serial behind the last tab. Lines that the data
 // file could never take are not read.
@@ -256,29 +236,18 @@ int import(const Args& a)
     const bool piped = a.pos[0] == "-";
     const std::string from = piped ? std::string(msg::kStdin) : a.pos[0];
     File in;
-    bool opened = in.open(piped ? "/dev/stdin" : from, File::Mode::Read);
-    in.showAs(from);
-    std::vector<NewRecord> records;
-    Fault bad;
-    if (!opened || !eachLine(in, [&](const std::string& line) {
-            std::size_t tab = line.rfind('\t');
-            if (tab == std::string::npos) {
-                bad = fault(Fault::Malformed, from);
-                bad.line = static_cast<int>(records.size()) + 1;
-                return false;
-            }
-            records.push_back({line.substr(0, tab), line.substr(tab + 1)});
-            return records.size() <= kCapacity;
-        }))
+    if (!(piped ? in.adopt(0, from) : in.open(from, File::Mode::Read)))
         return fail(a, in.fault());
-    // The first line that cannot be taken, whatever the reason.
-    Fault f = checkRecords(records);
-    if (f && f.kind != Fault::File)
+    ImportReader reader;
+    for (std::string_view part = in.next(); !part.empty() && reader.feed(part); part = in.next()) {
+    }
+    if (in.failed())
+        return fail(a, in.fault());
+    std::vector<NewRecord> records;
+    if (Fault f = reader.finish(records)) {
         f.file = from;
-    if (!f && bad)
-        f = bad;
-    if (f)
         return fail(a, f);
+    }
     return records.empty() ? kDone : addAll(a, records, from);
 }
 

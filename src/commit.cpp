@@ -1,172 +1,10 @@
 #include "commit.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <csignal>
-#include <ctime>
-#include <vector>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace qv {
-
-namespace {
-
-std::string dirOf(const std::string& path)
-{
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string join(const std::string& dir, const std::string& name)
-{
-    return dir == "." ? name : dir + "/" + name;
-}
-
-std::string tempName(const std::string& dir)
-{
-    static const std::string pid = std::to_string(::getpid());
-    static unsigned counter = 0;
-    return join(dir, kTempPrefix + pid + "-" + std::to_string(counter++));
-}
-
-// 0, or why the directory's entries could not be made durable. The data
-// file's directory stays open for the next commit.
-int syncDir(const std::string& dir)
-{
-    static std::string openDir;
-    static int fd = -1;
-    if (fd < 0 || dir != openDir) {
-        if (fd >= 0)
-            ::close(fd);
-        openDir = dir;
-        fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
-            return errno;
-    }
-    return ::fsync(fd) == 0 ? 0 : errno;
-}
-
-std::vector<std::string> leftoversIn(const std::string& dir)
-{
-    std::vector<std::string> found;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        const std::string_view prefix = kTempPrefix;
-        while (const dirent* e = ::readdir(d))
-            if (std::string_view(e->d_name).starts_with(prefix))
-                found.push_back(join(dir, e->d_name));
-        ::closedir(d);
-    }
-    return found;
-}
-
-struct LockState {
-    int depth = 0;
-    int fd = -1;
-    sigset_t saved;
-};
-
-LockState& lockState()
-{
-    static LockState state;
-    return state;
-}
-
-void sleepMs(int ms)
-{
-    timespec t{0, ms * 1000000L};
-    ::nanosleep(&t, nullptr);
-}
-
-}  // namespace
-
-Fault resolve(const std::string& name, Place& place)
-{
-    std::string path = name;
-    for (int hops = 0;; ++hops) {
-        place.exists = ::lstat(path.c_str(), &place.st) == 0;
-        if (!place.exists) {
-            if (errno != ENOENT)
-                return fileFault("open", name, errno);
-            break;   // a missing file, or a link to one: it is created there
-        }
-        if (!S_ISLNK(place.st.st_mode))
-            break;
-        if (hops == 40)
-            return fileFault("open", name, ELOOP);
-        char target[PATH_MAX];
-        ssize_t n = ::readlink(path.c_str(), target, sizeof target);
-        if (n < 0 || n == sizeof target)
-            return fileFault("open", name, n < 0 ? errno : ENAMETOOLONG);
-        std::string next(target, static_cast<std::size_t>(n));
-        path = next.front() == '/' ? next : join(dirOf(path), next);
-    }
-    place.path = path;
-    place.dir = dirOf(path);
-    return {};
-}
-
-// ---------------------------------------------------------------- Lock
-
-Lock::Lock(const std::string& name)
-{
-    fault_ = resolve(name, place_);
-    LockState& s = lockState();
-    if (fault_ || s.depth > 0) {
-        held_ = !fault_;
-        s.depth += held_;
-        return;
-    }
-    const std::string path = join(place_.dir, kLockFile);
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, createdMode());
-    if (fd < 0) {
-        fault_ = errno == ELOOP ? fileFault("lock", path, "a symbolic link stands in its place")
-                                : fileFault("lock", path, errno);
-        return;
-    }
-    for (int waited = 0, step = 1; ::flock(fd, LOCK_EX | LOCK_NB) != 0;) {
-        if (errno == EINTR)
-            continue;
-        if (errno != EWOULDBLOCK || waited >= kLockWaitMs) {
-            fault_ = errno != EWOULDBLOCK ? fileFault("lock", path, errno)
-                                          : fileFault("lock", path, "another process has held it for more than "
-                                                                        + std::to_string(kLockWaitMs / 1000) + " seconds");
-            ::close(fd);
-            return;
-        }
-        sleepMs(step);
-        waited += step;
-        step = std::min(step * 2, 50);
-    }
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    sigaddset(&stop, SIGHUP);
-    ::sigprocmask(SIG_BLOCK, &stop, &s.saved);
-    s.fd = fd;
-    s.depth = 1;
-    held_ = true;
-}
-
-Lock::~Lock()
-{
-    LockState& s = lockState();
-    if (!held_ || --s.depth > 0)
-        return;
-    ::close(s.fd);
-    s.fd = -1;
-    // A signal that came meanwhile is delivered here and ends the program.
-    ::sigprocmask(SIG_SETMASK, &s.saved, nullptr);
-}
-
-// ---------------------------------------------------------------- Commit
 
 Commit::Commit(Place place, std::string shownName) : place_(std::move(place)), shown_(std::move(shownName))
 {
@@ -217,8 +55,11 @@ Fault Commit::finish(const char* backupName, Identity* now)
     if (now)
         out_.identify(*now);
     out_.close();
-    if (int err = syncDir(place_.dir))
-        return fault_ = fileFault("write", shown_, err);
+    if (int err = syncDir(place_.dir)) {
+        fault_ = fileFault("sync the directory of", shown_, err);
+        fault_.late = true;
+        return fault_;
+    }
     return {};
 }
 
@@ -265,29 +106,6 @@ Fault Commit::keepBackup(const char* backupName)
         if (int e = syncDir(bak.dir))
             return fileFault("write", backupName, e);
     return {};
-}
-
-void removeLeftovers(const std::string& dataName, const std::string& backupName)
-{
-    Place data, bak;
-    if (resolve(dataName, data) || resolve(backupName, bak))
-        return;
-    std::vector<std::string> dirs{data.dir};
-    if (bak.dir != data.dir)
-        dirs.push_back(bak.dir);
-    auto any = [&] {
-        return std::any_of(dirs.begin(), dirs.end(), [](const std::string& d) { return !leftoversIn(d).empty(); });
-    };
-    if (!any())
-        return;
-    // Under the lock, nobody is in the middle of a change: what is there was
-    // left by a process that was killed.
-    Lock lock(dataName);
-    if (lock.fault())
-        return;
-    for (const std::string& dir : dirs)
-        for (const std::string& name : leftoversIn(dir))
-            ::unlink(name.c_str());
 }
 
 }  // namespace qv

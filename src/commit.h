@@ -10,9 +10,12 @@
 #pragma once
 
 #include <optional>
+
+#include <csignal>
 #include <string>
 
 #include "fileio.h"
+#include "place.h"
 
 namespace qv {
 
@@ -20,22 +23,25 @@ inline constexpr const char* kTempPrefix = ".quorvane-tmp-";
 inline constexpr const char* kLockFile = ".quorvane.lock";
 inline constexpr int kLockWaitMs = 5000;
 
-// Where a name finally leads through symbolic links: the name itself when it
-// is not a link. The file there need not exist yet.
-struct Place {
-    std::string path;   // the real file
-    std::string dir;    // its directory
-    bool exists = false;
-    struct stat st {};  // the file's status, where it exists
+// While one of these lives, SIGINT, SIGTERM and SIGHUP wait, so that what is
+// in the making completes or is dropped before the program ends as the
+// signal asks; a signal that came meanwhile is delivered at its end.
+class HeldSignals {
+public:
+    HeldSignals();
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+    ~HeldSignals();
+
+private:
+    sigset_t saved_;
 };
-Fault resolve(const std::string& name, Place& place);
 
 // The exclusive lock of the directory that really holds `name` (the data
 // file), taken by an flock on kLockFile there and waited for at most
-// kLockWaitMs. While it is held, SIGINT, SIGTERM and SIGHUP wait, so that a
-// change in progress completes or is dropped before the program ends as the
-// signal asks. A lock taken while this process already holds it costs
-// nothing; no input is ever read while it is held.
+// kLockWaitMs. While it is held the stop signals wait (HeldSignals). A lock
+// taken while this process already holds it costs nothing; no input is ever
+// read while it is held.
 class Lock {
 public:
     explicit Lock(const std::string& name);
@@ -54,7 +60,8 @@ private:
 
 // A new content for the file at `place`, written to out() and put in place
 // by finish(). A commit that is dropped before finish() removes its
-// temporary file and changes nothing.
+// temporary file and changes nothing; the stop signals wait while it lives,
+// so that no signal leaves its temporary file behind.
 class Commit {
 public:
     explicit Commit(Place place, std::string shownName);
@@ -72,6 +79,7 @@ public:
 
 private:
     Fault keepBackup(const char* backupName);
+    HeldSignals held_;   // first in, last out
     Fault failed(Fault f);
 
     Place place_;

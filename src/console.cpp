@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
 
 #include <unistd.h>
 
@@ -80,7 +81,9 @@ std::string readWord()
     for (int c = in.peek(); !isBlank(c); c = in.peek()) {
         if (c == EOF)
             throw EndOfInput{};
-        word.push_back(static_cast<char>(in.get()));
+        if (word.size() < kInputKept)
+            word.push_back(static_cast<char>(c));
+        in.get();
     }
     return word;
 }
@@ -89,7 +92,8 @@ std::string readLine()
 {
     std::string line;
     for (char c = readChar(); c != '\n'; c = readChar())
-        line.push_back(c);
+        if (line.size() < kInputKept)
+            line.push_back(c);
     return line;
 }
 
@@ -102,15 +106,27 @@ void waitForKey()
     readChar();
 }
 
-void print(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+namespace {
+
+int outErr = 0;
+
+void noteOutput(bool written)
+{
+    if (!written && outErr == 0)
+        outErr = errno ? errno : EIO;
+}
+
+}  // namespace
+
+void print(std::string_view text) { noteOutput(std::fwrite(text.data(), 1, text.size(), stdout) == text.size()); }
 
 void printLine(std::string_view text)
 {
     print(text);
-    std::fputc('\n', stdout);
+    printChar('\n');
 }
 
-void printChar(char c) { std::fputc(static_cast<unsigned char>(c), stdout); }
+void printChar(char c) { noteOutput(std::fputc(static_cast<unsigned char>(c), stdout) != EOF); }
 
 void printEcho(std::string_view label, std::string_view value)
 {
@@ -120,7 +136,14 @@ void printEcho(std::string_view label, std::string_view value)
     printLine(" ] ");
 }
 
-void flushOutput() { std::fflush(stdout); }
+void flushOutput() { noteOutput(std::fflush(stdout) == 0); }
+
+int outputError() { return outErr; }
+
+std::string whatWentWrong(const std::exception& e)
+{
+    return dynamic_cast<const std::bad_alloc*>(&e) ? std::string(msg::kOutOfMemory) : e.what();
+}
 
 void say(const Fault& f)
 {
@@ -138,6 +161,17 @@ void say(const Fault& f)
     case Fault::NoSource: printLine(msg::kLoadMissing); break;
     case Fault::SelfLoad: printLine(msg::kLoadSelf); break;
     }
+}
+
+bool reportDone(const Fault& f, std::string_view done)
+{
+    if (f && !f.late) {
+        say(f);
+        return false;
+    }
+    printLine(done);
+    say(f);
+    return true;
 }
 
 bool printFile(File& f)

@@ -20,7 +20,7 @@ Fault createDataFile()
     // it with an empty one. A link to a file not there yet counts as missing.
     if (data.error() != ENOENT)
         return data.fault();
-    return replaceData(nullptr, headerLine(0) + "\n");
+    return replaceData(Replacement::Create, nullptr, headerLine(0) + "\n");
 }
 
 int creatnew()

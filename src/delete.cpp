@@ -82,8 +82,7 @@ Fault removeRecord(int c, Shown* shown, const std::function<void(Stage)>& stage)
     renumber(rebuilt, PO, c, Point_2);
     if (!rebuilt.settle())
         return rebuilt.fault();
-    f = change.commitFrom(rebuilt);
-    return f || rebuilt.close() ? f : rebuilt.fault();
+    return change.commitFrom(rebuilt);
 }
 
 int delete_()
@@ -101,7 +100,7 @@ int delete_()
     Fault f = removeRecord(s.PO_2, s.shown.get(), [](Stage stage) {
         printLine(stage == Stage::Processing ? msg::kProcessing : msg::kRebuilding);
     });
-    f ? say(f) : printLine(msg::kDeleted);
+    reportDone(f, msg::kDeleted);
     return 1;
 }
 

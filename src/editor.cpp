@@ -47,9 +47,7 @@ Fault rewriteRecord(int code, Shown* shown, const std::string* Name, const std::
                : tailThroughScratch(data, star + 1, rebuilt);
     if (!f && !rebuilt.settle())
         f = rebuilt.fault();
-    if (!f)
-        f = change.commitFrom(rebuilt, true);
-    return f || rebuilt.close() ? f : rebuilt.fault();
+    return f ? f : change.commitFrom(rebuilt, true);
 }
 
 namespace {
@@ -76,15 +74,10 @@ bool stillShown(Selection& s)
 // Stores what the step read, or says why not; false ends the run.
 bool save(Selection& s, const std::string* Name, const std::string* SN)
 {
-    Fault f = checkFields(Name, SN);
+    Fault f = checkFields(Name, SN, Through::Scratch);
     if (!f)
         f = rewriteRecord(s.PO_2, s.shown.get(), Name, SN);
-    if (f) {
-        say(f);
-        return false;
-    }
-    printLine(msg::kEditSaved);
-    return true;
+    return reportDone(f, msg::kEditSaved);
 }
 
 bool nameStep(Selection& s)

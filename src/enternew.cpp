@@ -13,9 +13,15 @@ Fault addRecords(const std::vector<NewRecord>& records, int* firstCode, Shown* s
 {
     if (records.empty())
         return {};
+    if (records.size() > static_cast<std::size_t>(kCapacity)) {   // refused before anything is touched
+        Fault f = fault(Fault::Full, kDataFile);
+        f.line = kCapacity + 1;
+        return f;
+    }
     // The total is read again under the lock: the new codes follow whatever
-    // another process added meanwhile.
-    Change change(shown, false);
+    // another process added meanwhile. A data file that is not there is
+    // created by this change, and by nothing before it.
+    Change change(shown, false, true);
     if (change.fault())
         return change.fault();
     const int total = change.total(), after = total + static_cast<int>(records.size());
@@ -28,9 +34,15 @@ Fault addRecords(const std::vector<NewRecord>& records, int* firstCode, Shown* s
     if (!out)
         return change.fault();
     File& data = change.data();
-    Fault f = copyRange(data, 0, kTotalTens, *out);
-    if (!f && out->write(twoDigits(after)))
-        f = copyRange(data, kTotalUnits + 1, -1, *out);
+    Fault f;
+    if (change.missing()) {
+        if (!out->write(headerLine(after) + "\n"))
+            f = out->fault();
+    } else {
+        f = copyRange(data, 0, kTotalTens, *out);
+        if (!f && out->write(twoDigits(after)))
+            f = copyRange(data, kTotalUnits + 1, -1, *out);
+    }
     for (int code = total + 1; const NewRecord& r : records)
         if (!f && !(out->write(titleLine(code++, r.name)) && out->write(serialLine(r.serial))))
             f = out->fault();
@@ -44,7 +56,7 @@ Fault addRecords(const std::vector<NewRecord>& records, int* firstCode, Shown* s
 int enternew()
 {
     Shown shown;
-    if (Fault f = shown.open()) {
+    if (Fault f = shown.open(true)) {
         say(f);
         return 1;
     }
@@ -66,7 +78,7 @@ int enternew()
     r.serial = readWord();
     printEcho(msg::kNameEcho, r.name);
     printEcho(msg::kSerialEcho, r.serial);
-    if (Fault f = checkFields(&r.name, &r.serial)) {
+    if (Fault f = checkFields(&r.name, &r.serial, Through::Scratch)) {
         say(f);
         return 1;
     }
@@ -75,11 +87,8 @@ int enternew()
         printLine(msg::kCanceled);
         return 1;
     }
-    if (Fault f = addRecords({r}, nullptr, &shown)) {
-        say(f);
+    if (!reportDone(addRecords({r}, nullptr, &shown), msg::kAdded))
         return 1;
-    }
-    printLine(msg::kAdded);
     printChar('\n');
     return 0;
 }

@@ -4,13 +4,13 @@
 
 namespace qv {
 
-Fault fileFault(std::string verb, std::string file, std::string reason)
+Fault fileFault(std::string verb, std::string file, std::string_view reason)
 {
     Fault f;
     f.kind = Fault::File;
     f.verb = std::move(verb);
     f.file = std::move(file);
-    f.reason = std::move(reason);
+    f.reason = reason;
     return f;
 }
 

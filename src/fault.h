@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace qv {
 
@@ -27,12 +28,15 @@ struct Fault {
     std::string reason;   // File: the system's reason
     int err = 0;          // File: the system's error number, where there is one
     int line = 0;         // an import: the first line that cannot be taken
+    // The change is done and stays done; this went wrong after it, so the
+    // success is told first and this after it, never instead of it.
+    bool late = false;
 
     explicit operator bool() const { return kind != None; }
 };
 
 Fault fileFault(std::string verb, std::string file, int err);
-Fault fileFault(std::string verb, std::string file, std::string reason);
+Fault fileFault(std::string verb, std::string file, std::string_view reason);
 inline Fault fault(Fault::Kind kind, std::string file = {})
 {
     Fault f;

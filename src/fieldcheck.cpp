@@ -53,7 +53,7 @@ Fault::Kind shapeFault(const std::string* name, const std::string* serial)
 
 }  // namespace
 
-Fault checkFields(const std::string* name, const std::string* serial)
+Fault checkFields(const std::string* name, const std::string* serial, Through how)
 {
     if (Fault::Kind kind = shapeFault(name, serial))
         return fault(kind);
@@ -62,33 +62,14 @@ Fault checkFields(const std::string* name, const std::string* serial)
         texts.push_back(*name);
     if (serial)
         texts.push_back(*serial);
+    if (how == Through::Memory) {
+        bool reserved = std::any_of(texts.begin(), texts.end(),
+                                    [](std::string_view t) { return std::any_of(t.begin(), t.end(), isReservedChar); });
+        return reserved ? fault(Fault::Reserved) : Fault{};
+    }
     Fault why;
     int found = fieldcheck(texts, why);
     return found > 0 ? fault(Fault::Reserved) : why;
-}
-
-Fault checkRecords(const std::vector<NewRecord>& records)
-{
-    // Each record's shape comes before its characters, as for a single add.
-    std::size_t bad = 0;
-    Fault::Kind kind = Fault::None;
-    while (bad < records.size() && !(kind = shapeFault(&records[bad].name, &records[bad].serial)))
-        ++bad;
-    std::vector<std::string_view> texts;
-    for (std::size_t i = 0; i < bad; ++i)
-        texts.insert(texts.end(), {records[i].name, records[i].serial});
-    Fault why;
-    int found = texts.empty() ? 0 : fieldcheck(texts, why);
-    if (found < 0)
-        return why;
-    if (found > 0) {
-        why = fault(Fault::Reserved);
-        why.line = (found + 1) / 2;
-    } else if (kind) {
-        why = fault(kind);
-        why.line = static_cast<int>(bad) + 1;
-    }
-    return why;
 }
 
 }  // namespace qv

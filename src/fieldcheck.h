@@ -17,15 +17,17 @@ namespace qv {
 // that cannot be done, so that nothing unchecked passes.
 int fieldcheck(const std::vector<std::string_view>& texts, Fault& why);
 
+// Where the texts are looked at. The menu's dialogue passes them through
+// format.dat, a trace its users know; a command looks at them in memory
+// and leaves no file behind.
+enum class Through { Scratch, Memory };
+
 // Whether a name and a serial may be stored; either may be absent, as in an
 // edit that changes one of them.
-Fault checkFields(const std::string* name, const std::string* serial);
+Fault checkFields(const std::string* name, const std::string* serial, Through how);
 
-// The same for records added at once: the fault's `line` is the first
-// record that may not be stored, counted from 1.
 struct NewRecord {
     std::string name, serial;
 };
-Fault checkRecords(const std::vector<NewRecord>& records);
 
 }  // namespace qv

@@ -34,17 +34,23 @@ mode_t createdMode();
 class File {
 public:
     enum class Mode {
-        Read,      // an existing file, read only
-        Write,     // created or truncated, write only (an export)
+        // An existing regular file, read only. Anything else (a FIFO, a
+        // device, a directory) is refused at the open, which never blocks:
+        // a scan or a copy must have an end.
+        Read,
         // The program's own scratch file, never through a link: read and
         // write, starting empty. Its old bytes are overwritten in place and
         // cut off behind the new ones when it is settled, so that rewriting
         // it frees and allocates no disk blocks.
         Scratch,
-        Fresh,     // a new file that must not exist yet, never through a link
+        // A new file that must not exist yet, never through a link; read and
+        // write, so that a change can be put right in it before it is used.
+        Fresh,
     };
     static constexpr std::size_t kWindow = 64 * 1024;
     static constexpr int kEnd = -1;
+    // error() for a file that is not a regular file.
+    static constexpr int kNotRegular = -2;
 
     File() = default;
     File(const File&) = delete;
@@ -54,6 +60,9 @@ public:
     // Returns false and remembers the reason when the file cannot be opened.
     // Files are created with createdMode().
     bool open(std::string name, Mode mode);
+    // Reads a descriptor the program was given (standard input), whatever
+    // it is, in order; `name` is what failures call it.
+    bool adopt(int fd, std::string name);
     bool isOpen() const { return fd_ >= 0; }
 
     // Positioned and sequential single bytes; kEnd at end of file or on a
@@ -119,6 +128,7 @@ private:
     long end_ = -1;           // a scratch file's length so far; -1 for other files
     long cut_ = -1;           // the length it was last cut to
     long known_ = -1;         // the length identify() saw
+    struct stat opened_ {};   // a read file's status at its open
     int err_ = 0;
     const char* verb_ = "";
 };

@@ -34,6 +34,7 @@ inline constexpr std::size_t kMaxText = 59; // names and serials held in 60-byte
 int decodeTwo(int tens, int units);
 bool isDigit(int c);
 bool isReserved(int c);
+inline bool isReservedChar(char c) { return isReserved(static_cast<unsigned char>(c)); }
 // A count or code as two characters: "0%d" up to 9, "%d" from 10 on.
 std::string twoDigits(int n);
 std::string headerLine(int total);
@@ -43,6 +44,7 @@ std::string serialLine(std::string_view serial);
 struct Record {
     int code = 0;
     std::string name, serial;
+    bool operator==(const Record&) const = default;
 };
 
 // Reads the data file from its start and checks the layout: the header, the

@@ -2,8 +2,6 @@
 #include <cerrno>
 #include <string>
 
-#include <sys/stat.h>
-
 #include "change.h"
 #include "console.h"
 #include "layout.h"
@@ -14,27 +12,22 @@ namespace qv {
 
 Fault loadFrom(const std::string& name)
 {
-    // Everything is checked before the data file is touched: a source that
-    // is not there, not a regular file, or the data file itself.
-    struct stat source, data;
-    if (::stat(name.c_str(), &source) != 0)
-        return errno == ENOENT ? fault(Fault::NoSource, name) : fileFault("open", name, errno);
-    if (S_ISDIR(source.st_mode))
-        return fileFault("load", name, EISDIR);
-    if (!S_ISREG(source.st_mode))
-        return fileFault("load", name, "Not a regular file");
-    if (::stat(kDataFile, &data) == 0 && data.st_dev == source.st_dev && data.st_ino == source.st_ino)
-        return fault(Fault::SelfLoad, name);
-    return replaceData(name.c_str());
+    // The source is opened and looked at under the lock, before the data
+    // file is touched: a file that is not there, not a regular file, or the
+    // data file itself changes nothing.
+    Fault f = replaceData(Replacement::Load, name.c_str());
+    if (f.kind == Fault::File && f.file == name && f.err == ENOENT)
+        return fault(Fault::NoSource, name);
+    if (f.kind == Fault::File && f.file == name && (f.err == EISDIR || f.err == File::kNotRegular))
+        f.verb = "load";
+    return f;
 }
 
 int loader()
 {
     printLine(msg::kMenuLoad);
     print(msg::kLoadAsk);
-    Fault f = loadFrom(readWord());
-    f ? say(f) : printLine(msg::kLoaded);
-    return f ? 1 : 0;
+    return reportDone(loadFrom(readWord()), msg::kLoaded) ? 0 : 1;
 }
 
 }  // namespace qv

@@ -1,5 +1,8 @@
 #include "menu.h"
 
+#include <exception>
+#include <string>
+
 #include "commit.h"
 #include "console.h"
 #include "layout.h"
@@ -55,13 +58,19 @@ int runMenu()
     printLine(msg::kBannerCode);
     removeLeftovers(kDataFile, kBackupFile);
     creatnew();
+    int status = 0;
     try {
         menuLoop();
     } catch (const EndOfInput&) {
         // The user's input ended: whatever was not confirmed stays undone.
+    } catch (const std::exception& e) {
+        // Whatever was in the making was dropped on the way out.
+        printChar('\n');
+        printLine(std::string(msg::kStopped) + whatWentWrong(e) + " ");
+        status = 1;
     }
     flushOutput();
-    return 0;
+    return status;
 }
 
 }  // namespace qv

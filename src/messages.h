@@ -37,6 +37,10 @@ inline constexpr T kTooLong = "Sorry,the name or SN is too long (at most 59 char
 inline constexpr T kWaitKey = "Type in any key to continue . ";
 inline constexpr T kBackToMenu = "Back to menu.... ";
 
+// Anything that escapes an operation ends the program after this line
+inline constexpr T kStopped = "Can not go on : ";
+inline constexpr T kOutOfMemory = "out of memory";
+
 // Recovery
 inline constexpr T kRecoverAsk = "Do you really want to recovery VELK ? (y/anykey) : ";
 inline constexpr T kNoBackup = "the backup file not found !!! ";
@@ -116,7 +120,11 @@ inline constexpr T kWhyChanged = "another process changed the data file meanwhil
 inline constexpr T kWhyNoRecord = "no record has the code ";
 inline constexpr T kWhyNoBackup = "there is no backup yet";
 inline constexpr T kWhyNoSource = "No such file or directory";
-inline constexpr T kWhySelfLoad = "this is velk.dat itself";
+inline constexpr T kWhyLate = "done, but its directory could not be synced: ";
+inline constexpr T kWhyIsData = "this is velk.dat itself";
+inline constexpr T kWhyIsBackup = "this is backup.bak itself";
+inline constexpr T kWhyNotRegular = "Not a regular file";
+inline constexpr T kWhyLinkPlanted = "a symbolic link stands in its place";
 inline constexpr T kWhyMalformed = "not a line NAME<TAB>SERIAL";
 inline constexpr T kWhyProblems = "the check found problems";
 inline constexpr T kWhyCode = "a record code is 01 to 99, not ";

@@ -1,4 +1,7 @@
 // Exporting the data file as velk.txt.
+#include <cerrno>
+
+#include "commit.h"
 #include "console.h"
 #include "layout.h"
 #include "messages.h"
@@ -6,32 +9,63 @@
 
 namespace qv {
 
+namespace {
+
+// An export replaces what stands at its name, so that name must not lead to
+// the catalogue itself, nor to something that is not a plain file.
+Fault mayReplace(const Place& to, const std::string& name, File& data)
+{
+    if (!to.exists)
+        return {};
+    if (S_ISDIR(to.st.st_mode))
+        return fileFault("write", name, EISDIR);
+    if (!S_ISREG(to.st.st_mode))
+        return fileFault("write", name, msg::kWhyNotRegular);
+    Identity id, dest = identityOf(to.st);
+    if (!data.identify(id))
+        return data.fault();
+    if (id.dev == dest.dev && id.ino == dest.ino)
+        return fileFault("write", name, msg::kWhyIsData);
+    struct stat bak;
+    if (::stat(kBackupFile, &bak) == 0 && bak.st_dev == dest.dev && bak.st_ino == dest.ino)
+        return fileFault("write", name, msg::kWhyIsBackup);
+    return {};
+}
+
+}  // namespace
+
 Fault exportTo(const std::string& name)
 {
-    File data, text;
+    File data;
     if (!data.open(kDataFile, File::Mode::Read))
         return data.fault();
     if (name == "-") {
-        for (std::string_view part = data.next(); !part.empty(); part = data.next())
+        // A reader that went away stops the copy; the front end tells.
+        for (std::string_view part = data.next(); !part.empty() && !outputError(); part = data.next())
             print(part);
         return data.failed() ? data.fault() : Fault{};
     }
-    // The export is a copy the user can make again at any time, so it is
-    // written in place, as a copy command would.
-    if (!text.open(name, File::Mode::Write))
-        return text.fault();
-    if (!copyRest(data, text))
-        return data.failed() ? data.fault() : text.fault();
-    return text.close() ? Fault{} : text.fault();
+    // Written like a change: beside the file it replaces, synced, renamed
+    // over it, so that an export cut short leaves the old export whole.
+    Place to;
+    if (Fault f = resolve(name, to))
+        return f;
+    if (Fault f = mayReplace(to, name, data))
+        return f;
+    Commit next(to, name);
+    File* out = next.out();
+    if (!out)
+        return next.fault();
+    if (!copyRest(data, *out))
+        return data.failed() ? data.fault() : out->fault();
+    return next.finish(nullptr);
 }
 
 int saver()
 {
     printLine(msg::kMenuExport);
     printLine(msg::kSaving);
-    Fault f = exportTo(kExportFile);
-    f ? say(f) : printLine(msg::kSaved);
-    return f ? 1 : 0;
+    return reportDone(exportTo(kExportFile), msg::kSaved) ? 0 : 1;
 }
 
 }  // namespace qv

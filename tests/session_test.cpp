@@ -12,7 +12,8 @@
 //   stdout                  the menu's expected screen
 //   cli                     shell lines "$ quorvane ARGS", each followed by its
 //                           standard output, its standard error with each line
-//                           marked "! ", and "? N" for a status N but 0
+//                           marked "! ", and "? N" for a status N but 0;
+//                           $QUORVANE is the binary, for `timeout $QUORVANE`
 //   file NAME...            files expected afterwards, holding the body
 //   same NAME...            files expected as they were at the start
 //   exists NAME...          files expected, contents not compared
@@ -151,7 +152,7 @@ std::string transcript(const std::string& script, const fs::path& dir, const fs:
     for (std::string line; std::getline(lines, line);) {
         if (line.rfind("$ ", 0) != 0)
             continue;
-        std::string cmd = "quorvane() { '" QUORVANE_BINARY "' \"$@\"; }; cd '" + dir.string() + "' && { " + line.substr(2)
+        std::string cmd = "QUORVANE='" QUORVANE_BINARY "'; quorvane() { \"$QUORVANE\" \"$@\"; }; cd '" + dir.string() + "' && { " + line.substr(2)
                           + "\n} </dev/null >'" + (io / "out").string() + "' 2>'" + (io / "err").string() + "'";
         int status = WEXITSTATUS(std::system(cmd.c_str()));
         out += line + "\n" + slurp(io / "out");

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Kills the program before and after every call that changes a file, in
-# every kind of change, with velk.dat a plain file and a link into another
-# folder, and checks what a user would find: velk.dat exactly the old file or
-# the new one (its link and its bits kept), backup.bak its old content or
-# the old data file, and no temporary file left once the program has started
-# again. A SIGTERM instead of the kill must leave no temporary file at all.
+# Kills the program before and after every call that changes a file, and
+# makes each such call fail in turn, in every kind of change, with the files
+# plain and as links into another folder. Checks what a user would find: the
+# file the change is about (velk.dat, or velk.txt for the export) exactly the
+# old one or the new one, its link and its bits kept, backup.bak its old
+# content or the old data file, no temporary file left once the program has
+# started again, and the change told as done exactly when it was made. A
+# SIGTERM instead of the kill must leave no temporary file at all.
 # Usage: crash_test.sh BINARY SHIM
 set -u
 bin=$(realpath "$1") shim=$(realpath "$2")
@@ -16,40 +18,67 @@ fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
 setup() {   # layout, scenario: a fresh directory with the starting files
     rm -rf "$dir/d" && mkdir -p "$dir/d/store" && cd "$dir/d" || exit 2
-    [ "$2" = create ] || printf '%s' "$three" > store/velk.dat
-    chmod 640 store/velk.dat 2>/dev/null
-    if [ "$1" = linked ]; then ln -s store/velk.dat velk.dat; else mv store/velk.dat . 2>/dev/null; fi
+    case $2 in create*) ;; *) printf '%s' "$three" > store/velk.dat ;; esac
+    printf 'old export\n' > store/velk.txt
+    chmod 640 store/velk.dat store/velk.txt 2>/dev/null
+    if [ "$1" = linked ]; then ln -s store/velk.dat velk.dat; ln -s store/velk.txt velk.txt; else
+        mv store/velk.dat store/velk.txt . 2>/dev/null; fi
     printf 'old backup\n' > backup.bak
     printf 'Data Total : 00 \n\n' > other.dat
 }
-keep() { if [ -e velk.dat ]; then cp velk.dat "$dir/$1"; else rm -f "$dir/$1"; fi; }
+keep() { if [ -e $subject ]; then cp $subject "$dir/$1"; else rm -f "$dir/$1"; fi; }
 same() { if [ -e "$dir/$2" ]; then cmp -s "$1" "$dir/$2"; else [ ! -e "$1" ]; fi; }
 leftovers() { ls -A . store | grep -c '^\.quorvane-tmp-'; }
 
-check() {   # layout, what was done; compares with the old and the new state
-    same velk.dat old || same velk.dat new || fail "$2: velk.dat is neither old nor new"
-    [ "$(cat backup.bak)" = "old backup" ] || same backup.bak old || fail "$2: backup.bak is neither"
-    [ "$1" = plain ] || [ -L velk.dat ] || fail "$2: velk.dat is no longer a link"
-    [ ! -e "$dir/old" ] || [ "$(stat -L -c %a velk.dat)" = 640 ] || fail "$2: velk.dat lost its bits"
+check() {   # layout, what was done; compares with the old, the new and any state between
+    same $subject old || same $subject new || { [ -e "$dir/mid" ] && same $subject mid; } \
+        || fail "$2: $subject is neither old nor new"
+    [ "$(cat backup.bak)" = "old backup" ] || same backup.bak old || { [ -e "$dir/mid" ] && same backup.bak mid; } \
+        || [ $subject != velk.dat ] || fail "$2: backup.bak is neither"
+    [ "$1" = plain ] || [ -L $subject ] || fail "$2: $subject is no longer a link"
+    [ ! -e "$dir/old" ] || [ "$(stat -L -c %a $subject)" = 640 ] || fail "$2: $subject lost its bits"
 }
 
-scenario() {   # name, standard input, arguments (none: the menu); in a folder of its own
-    local name=$1 input=$2 layout when sig n status dir=$work/$1
-    shift 2
+told() {   # what was done, status, output: the change is told as done exactly when it was made
+    local said=no
+    [ "$success" != - ] || return 0   # the start-up's creation tells nothing of its own
+    if [ -n "$success" ]; then grep -q -a -- "$success" "$dir/out" && said=yes; else [ "$2" = 0 ] && said=yes; fi
+    if same $subject new && ! same $subject old; then
+        [ $said = yes ] || fail "$1: the change was made but not told as done"
+    else
+        [ $said = no ] || fail "$1: told as done, but the change was not made"
+        grep -q -a -e 'Can not' -e '^quorvane: ' "$dir/out" || fail "$1: the change was not made, and nothing said why"
+    fi
+}
+
+# name, subject, success line (empty: the exit status tells; -: nothing tells), standard input,
+# arguments (none: the menu); in a folder of its own. $mid: a state between
+# the old and the new one, where a run makes two changes.
+scenario() {
+    local name=$1 input=$4 layout when sig n status dir=$work/$1
+    subject=$2 success=$3
+    shift 4
+    mkdir -p "$dir" && rm -f "$dir/mid" && [ -z "${mid:-}" ] || printf '%s' "$mid" > "$dir/mid"
     for layout in plain linked; do
         setup $layout "$name" && keep old
         "$bin" "$@" <<<"$input" >/dev/null 2>&1 && keep new
-        ! same velk.dat old || fail "$name: the change itself did nothing"
-        for when in before:KILL after:KILL before:TERM; do
+        ! same $subject old || fail "$name: the change itself did nothing"
+        for when in before:KILL after:KILL before:TERM before:FAIL; do
             sig=${when#*:} when=${when%:*}
             for ((n = 1; ; n++)); do
                 setup $layout "$name"
-                status=$( (QV_CRASH_AT=$n QV_CRASH_WHEN=$when QV_CRASH_SIGNAL=$sig LD_PRELOAD=$shim \
-                    "$bin" "$@" <<<"$input" >/dev/null 2>&1; echo $?) 2>/dev/null)
-                [ $status = 0 ] && break
+                rm -f "$dir/mark"
+                status=$( (QV_CRASH_AT=$n QV_CRASH_WHEN=$when QV_CRASH_SIGNAL=$sig QV_CRASH_MARK=$dir/mark \
+                    LD_PRELOAD=$shim "$bin" "$@" <<<"$input" >"$dir/out" 2>&1; echo $?) 2>/dev/null)
+                [ -e "$dir/mark" ] || break
                 points=$((points + 1))
                 local what="$name/$layout/$sig $when call $n"
-                [ $status -ge 128 ] || { fail "$what: ended with status $status"; break; }
+                if [ $sig = FAIL ]; then
+                    [ $status -le 2 ] || { fail "$what: ended with status $status"; break; }
+                    told "$what" $status
+                else
+                    [ $status -ge 128 ] || { fail "$what: ended with status $status"; break; }
+                fi
                 check $layout "$what"
                 [ $sig = KILL ] || [ "$(leftovers)" = 0 ] || fail "$what: left a temporary file"
                 "$bin" <<<q >/dev/null 2>&1
@@ -62,12 +91,20 @@ scenario() {   # name, standard input, arguments (none: the menu); in a folder o
 }
 
 # The scenarios run side by side; each tells its counts at its end.
-for run in "add|1\nDelta\nD-4\ny\nq" "edit-name|2\n01\ny\nAlpha Two\nn\nq" "edit-last-serial|2\n03\nn\ny\nG-33\nq" \
-           "delete|3\n02\ny\nq" "recover|R\ny\nq" "load|4\nother.dat\nq" "create|q"; do
-    scenario "${run%%|*}" "$(printf "${run#*|}")" > "$work/${run%%|*}.log" &
-done
-scenario import "$(printf 'Delta\tD-4\nEpsilon\tE-5')" import - > "$work/import.log" &
-scenario command-edit '' edit 02 --name 'Beta Two' --serial B-22 > "$work/command-edit.log" &
+run() { scenario "$@" > "$work/$1.log" & }
+run add velk.dat 'done! ' "$(printf '1\nDelta\nD-4\ny\nq')"
+run edit-name velk.dat 'saved successful' "$(printf '2\n01\ny\nAlpha Two\nn\nq')"
+run edit-last-serial velk.dat 'saved successful' "$(printf '2\n03\nn\ny\nG-33\nq')"
+run delete velk.dat 'Done ! ' "$(printf '3\n02\ny\nq')"
+run recover velk.dat 'The backup file loaded successful' "$(printf 'R\ny\nq')"
+run load velk.dat 'The data file loaded successful' "$(printf '4\nother.dat\nq')"
+run export velk.txt 'to velk.txt successful' "$(printf '5\nq')"
+run create velk.dat - q
+# A start-up that could not create the data file leaves it to the next add.
+mid=$'Data Total : 00 \n\n' run create-then-add velk.dat 'done! ' "$(printf '1\nDelta\nD-4\ny\nq')"
+run import velk.dat '' "$(printf 'Delta\tD-4\nEpsilon\tE-5')" import -
+run command-edit velk.dat '' '' edit 02 --name 'Beta Two' --serial B-22
 wait
 grep -h FAIL "$work"/*.log
-awk '/kill points/ {n++; p += $1; f += $4} END {print p + 0 " kill points, " f + 0 " failures"; exit !(n == 9 && f == 0)}' "$work"/*.log
+awk '/kill points/ {n++; p += $1; f += $4} END {print p + 0 " kill points, " f + 0 " failures"; exit !(n == 11 && f == 0)}' \
+    "$work"/*.log

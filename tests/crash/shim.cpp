@@ -1,8 +1,11 @@
 // Preloaded into the program by the crash test: counts the calls that change
 // the state of a file (creating opens, writes, syncs, renames, links,
-// unlinks, truncations and mode changes) and sends itself a signal before or
-// after the one numbered QV_CRASH_AT.
-//   QV_CRASH_AT=N  QV_CRASH_WHEN=before|after  QV_CRASH_SIGNAL=KILL|TERM
+// unlinks, truncations, mode changes and the close of a written file) and
+// acts on the one numbered QV_CRASH_AT: sends itself a signal before or
+// after it, or makes it fail with EIO. Once it has acted it creates the file
+// QV_CRASH_MARK, so the test knows the run reached that call.
+//   QV_CRASH_AT=N  QV_CRASH_WHEN=before|after  QV_CRASH_SIGNAL=KILL|TERM|FAIL
+#include <cerrno>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -17,27 +20,43 @@ namespace {
 
 long count = 0;   // one count for every kind of call
 
-// Runs `call`, with the signal before or after it when its turn has come.
+template <typename F>
+F real(const char* name)
+{
+    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
+}
+
+void mark()
+{
+    static auto open = real<int (*)(const char*, int, ...)>("open");
+    static auto close = real<int (*)(int)>("close");
+    if (const char* path = std::getenv("QV_CRASH_MARK"))
+        close(open(path, O_WRONLY | O_CREAT, 0600));
+}
+
+// Runs `call`, or fails it, with the signal before or after it when its turn
+// has come.
 template <typename Call>
-auto counted(Call call)
+auto counted(Call call) -> decltype(call())
 {
     static const long at = std::getenv("QV_CRASH_AT") ? std::atol(std::getenv("QV_CRASH_AT")) : 0;
     static const char* when = std::getenv("QV_CRASH_WHEN");
-    static const char* sig = std::getenv("QV_CRASH_SIGNAL");
+    static const char* how = std::getenv("QV_CRASH_SIGNAL");
     const bool due = ++count == at, after = when && std::strcmp(when, "after") == 0;
-    const int signal = sig && std::strcmp(sig, "TERM") == 0 ? SIGTERM : SIGKILL;
+    const bool failing = how && std::strcmp(how, "FAIL") == 0;
+    const int signal = how && std::strcmp(how, "TERM") == 0 ? SIGTERM : SIGKILL;
+    if (due)
+        mark();
+    if (due && failing) {
+        errno = EIO;
+        return -1;
+    }
     if (due && !after)
         kill(getpid(), signal);
     auto result = call();
     if (due && after)
         kill(getpid(), signal);
     return result;
-}
-
-template <typename F>
-F real(const char* name)
-{
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
 }
 
 }  // namespace
@@ -53,6 +72,14 @@ int open(const char* path, int flags, ...)
     va_end(ap);
     auto call = [&] { return f(path, flags, mode); };
     return (flags & (O_CREAT | O_TRUNC)) ? counted(call) : call();
+}
+
+int close(int fd)
+{
+    static auto f = real<int (*)(int)>("close");
+    int flags = fcntl(fd, F_GETFL);
+    auto call = [&] { return f(fd); };
+    return flags >= 0 && (flags & O_ACCMODE) != O_RDONLY ? counted(call) : call();
 }
 
 #define COUNTED(ret, name, params, args)                    \
