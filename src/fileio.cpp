@@ -64,7 +64,8 @@ File::~File()
         giveWindow(win_);
 }
 
-bool File::open(std::string name, Mode mode)
+// Forgets the file this one last stood for; false while it is still open.
+bool File::start(std::string name, Mode mode)
 {
     if (fd_ >= 0)
         return fail("open", EBUSY);
@@ -74,6 +75,16 @@ bool File::open(std::string name, Mode mode)
     name_ = std::move(name);
     shown_.clear();
     mode_ = mode;
+    opened_ = {};
+    if (!win_)
+        win_ = takeWindow();
+    return true;
+}
+
+bool File::open(std::string name, Mode mode)
+{
+    if (!start(std::move(name), mode))
+        return false;
     int flags = O_CLOEXEC;
     switch (mode) {
     case Mode::Read: flags |= O_RDONLY | O_NONBLOCK; break;   // a FIFO must not hold the open
@@ -95,8 +106,6 @@ bool File::open(std::string name, Mode mode)
         fd_ = -1;
         return fail("read", err);
     }
-    if (!win_)
-        win_ = takeWindow();
     if (mode != Mode::Read) {   // an empty file, whatever its old bytes
         end_ = 0;
         loaded_ = ends_ = true;
@@ -106,20 +115,11 @@ bool File::open(std::string name, Mode mode)
 
 bool File::adopt(int fd, std::string name)
 {
-    if (fd_ >= 0)
-        return fail("open", EBUSY);
-    err_ = 0;
-    drop();
-    pos_ = 0;
-    name_ = std::move(name);
-    shown_.clear();
-    mode_ = Mode::Read;
-    opened_ = {};
+    if (!start(std::move(name), Mode::Read))
+        return false;
     fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (fd_ < 0)
         return fail("read", errno);
-    if (!win_)
-        win_ = takeWindow();
     piped_ = true;   // read from where it stands, in order, whatever it is
     return true;
 }

@@ -105,6 +105,7 @@ public:
     int fd() const { return fd_; }
 
 private:
+    bool start(std::string name, Mode mode);
     int getSlow();
     bool load(long pos);
     bool pastEnd() const { return loaded_ && ends_ && pos_ >= base_ && pos_ < base_ + static_cast<long>(kWindow); }
