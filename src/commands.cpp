@@ -42,7 +42,7 @@ int fail(const Args& a, const Fault& f)
 {
     std::string why = f.late ? std::string(msg::kWhyLate) + reason(f) : reason(f);
     if (f.kind == Fault::NoRecord)
-        why += twoDigits(std::stoi(a.pos[0]));
+        why += twoDigits(f.code);
     return complain(a.cmd, f.file, why);
 }
 
@@ -132,8 +132,11 @@ int show(const Args& a)
     if (Fault f = readRecords(records))
         return fail(a, f);
     const int code = *parseCode(a.pos[0]);
-    if (code > static_cast<int>(records.size()))
-        return fail(a, fault(Fault::NoRecord, kDataFile));
+    if (code > static_cast<int>(records.size())) {
+        Fault f = fault(Fault::NoRecord, kDataFile);
+        f.code = code;
+        return fail(a, f);
+    }
     printRecords({records[code - 1]}, false);
     return kDone;
 }
@@ -189,13 +192,13 @@ int edit(const Args& a)
     const std::string* serial = a.serial ? &*a.serial : nullptr;
     Fault f = checkFields(name, serial, Through::Memory);
     if (!f)
-        f = rewriteRecord(*parseCode(a.pos[0]), nullptr, name, serial);
+        f = rewriteRecord(*parseCode(a.pos[0]), nullptr, name, serial, Through::Memory);
     return done(a, f);
 }
 
 int del(const Args& a)
 {
-    return done(a, removeRecord(*parseCode(a.pos[0]), nullptr));
+    return done(a, removeRecords({*parseCode(a.pos[0])}, nullptr, Through::Memory));
 }
 
 int check(const Args& a)

@@ -1,4 +1,4 @@
-// Removing a record: the records behind it move up and are renumbered, so
+// Removing records: the records behind them move up and are renumbered, so
 // the codes stay 01..N without a gap.
 #include <algorithm>
 
@@ -14,31 +14,9 @@ namespace qv {
 
 namespace {
 
-// velk3.dat: the head of the data file, everything in front of the cut, by
-// way of velk2.dat, then the data file from `from` on. Point_2 counts the
-// records in the head.
-Fault assemble(File& data, long cut, long from, File& rebuilt, int& Point_2)
-{
-    File head;
-    if (!head.open(kTailFile, File::Mode::Scratch))
-        return head.fault();
-    Fault f = copyRange(data, 0, cut, head);
-    if (f || !head.settle())
-        return f ? f : head.fault();
-    if (!rebuilt.open(kRebuildFile, File::Mode::Scratch))
-        return rebuilt.fault();
-    head.seek(0);
-    for (std::string_view part = head.next(); !part.empty(); part = head.next()) {
-        Point_2 += static_cast<int>(std::count(part.begin(), part.end(), '*'));
-        rebuilt.write(part);
-    }
-    if (head.failed() || !head.close())
-        return head.fault();
-    return copyRange(data, from, -1, rebuilt);
-}
-
 // Recounts the records of the rebuilt file into its total field, then gives
-// the records behind the removed one the codes c, c+1, ... in file order.
+// the records behind the first removed one the codes c, c+1, ... in file
+// order.
 void renumber(File& rebuilt, int PO, int c, int Point_2)
 {
     long PO_Fix = 0;
@@ -58,31 +36,40 @@ void renumber(File& rebuilt, int PO, int c, int Point_2)
 
 }  // namespace
 
-Fault removeRecord(int c, Shown* shown, const std::function<void(Stage)>& stage)
+Fault removeRecords(const std::vector<int>& codes, Shown* shown, Through how, const std::function<void(Stage)>& stage)
 {
     Change change(shown);
     if (change.fault())
         return change.fault();
     const int PO = change.total();
-    if (c < 1 || c > PO)
-        return fault(Fault::NoRecord, kDataFile);
+    for (int c : codes)
+        if (c < 1 || c > PO) {
+            Fault f = fault(Fault::NoRecord, kDataFile);
+            f.code = c;
+            return f;
+        }
+    if (codes.empty())
+        return {};
     if (stage)
         stage(Stage::Processing);
     File& data = change.data();
-    // The cut: the newline in front of the record's '('.
-    const long cut = c == 1 ? kHeaderLength : findByte(data, 1, '#', c - 1) + 1;
-    const long end = findByte(data, recordStart(data, c) + 3, '#');
-    int Point_2 = 0;
-    File rebuilt;
-    Fault f = assemble(data, cut, end + 1, rebuilt, Point_2);
+    // The new file: the head in front of the first removed record, then what
+    // lies between the removed records, then the tail. A record's cut is the
+    // newline in front of its '(', its end the '#' of its serial line.
+    auto cut = [&](int c) { return c == 1 ? kHeaderLength : findByte(data, 1, '#', c - 1) + 1; };
+    Rebuild rebuilt(change, how);
+    long stars = 0;
+    Fault f = rebuilt.head(cut(codes[0]), stars);
+    for (std::size_t i = 0; !f && i < codes.size(); ++i) {
+        const long end = findByte(data, recordStart(data, codes[i]) + 3, '#');
+        f = rebuilt.piece(end + 1, i + 1 < codes.size() ? cut(codes[i + 1]) : -1);
+    }
     if (f)
         return f;
     if (stage)
         stage(Stage::Rebuilding);
-    renumber(rebuilt, PO, c, Point_2);
-    if (!rebuilt.settle())
-        return rebuilt.fault();
-    return change.commitFrom(rebuilt);
+    renumber(*rebuilt.out(), PO, codes[0], static_cast<int>(stars));
+    return rebuilt.commit();
 }
 
 int delete_()
@@ -97,7 +84,7 @@ int delete_()
         printLine(msg::kCanceled);
         return 1;
     }
-    Fault f = removeRecord(s.PO_2, s.shown.get(), [](Stage stage) {
+    Fault f = removeRecords({s.PO_2}, s.shown.get(), Through::Scratch, [](Stage stage) {
         printLine(stage == Stage::Processing ? msg::kProcessing : msg::kRebuilding);
     });
     reportDone(f, msg::kDeleted);

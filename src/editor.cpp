@@ -11,43 +11,36 @@
 
 namespace qv {
 
-namespace {
-
-// The new serial line, then what followed the old one: the next record and
-// all behind it, or nothing after the last record.
-Fault newSerial(File& data, long Seeker, bool last, const std::string& SN, File& rebuilt)
-{
-    if (!rebuilt.write("\n" + SN + " #") || !rebuilt.write("\n"))
-        return rebuilt.fault();
-    return last ? Fault{} : tailThroughScratch(data, findByte(data, Seeker + 1, '('), rebuilt);
-}
-
-}  // namespace
-
-Fault rewriteRecord(int code, Shown* shown, const std::string* Name, const std::string* SN)
+Fault rewriteRecord(int code, Shown* shown, const std::string* Name, const std::string* SN, Through how)
 {
     Change change(shown);
     if (change.fault())
         return change.fault();
-    if (code < 1 || code > change.total())
-        return fault(Fault::NoRecord, kDataFile);
+    if (code < 1 || code > change.total()) {
+        Fault f = fault(Fault::NoRecord, kDataFile);
+        f.code = code;
+        return f;
+    }
     File& data = change.data();
     const long Seeker = recordStart(data, code) + 2;   // the units digit of the code
     const long star = findByte(data, Seeker + 1, '*');  // the end of the title line
+    const bool last = code == change.total();
+    Rebuild rebuilt(change, how);
+    File* out = rebuilt.out();
+    if (!out)
+        return rebuilt.fault();
     // The cut: the first byte of the old name, or the newline that ends the
     // title line when only the serial changes.
-    File rebuilt;
-    if (!rebuilt.open(kRebuildFile, File::Mode::Scratch))
-        return rebuilt.fault();
-    Fault f = copyRange(data, 0, Name ? Seeker + 4 : star + 1, rebuilt);
-    if (!f && Name && !rebuilt.write(*Name + " ]*"))
-        f = rebuilt.fault();
-    if (!f)
-        f = SN ? newSerial(data, Seeker, code == change.total(), *SN, rebuilt)
-               : tailThroughScratch(data, star + 1, rebuilt);
-    if (!f && !rebuilt.settle())
-        f = rebuilt.fault();
-    return f ? f : change.commitFrom(rebuilt, true);
+    Fault f = rebuilt.piece(0, Name ? Seeker + 4 : star + 1);
+    if (!f && Name && !out->write(*Name + " ]*"))
+        f = out->fault();
+    // The new serial line, then what followed the old one: the next record
+    // and all behind it, or nothing after the last record.
+    if (!f && SN && !(out->write("\n" + *SN + " #") && out->write("\n")))
+        f = out->fault();
+    if (!f && !(SN && last))
+        f = rebuilt.tail(SN ? findByte(data, Seeker + 1, '(') : star + 1);
+    return f ? f : rebuilt.commit(true);
 }
 
 namespace {
@@ -76,7 +69,7 @@ bool save(Selection& s, const std::string* Name, const std::string* SN)
 {
     Fault f = checkFields(Name, SN, Through::Scratch);
     if (!f)
-        f = rewriteRecord(s.PO_2, s.shown.get(), Name, SN);
+        f = rewriteRecord(s.PO_2, s.shown.get(), Name, SN, Through::Scratch);
     return reportDone(f, msg::kEditSaved);
 }
 

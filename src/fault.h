@@ -16,6 +16,7 @@ struct Fault {
         TooLong,     // a name or serial of more than 59 bytes
         NotOneWord,  // a serial that is empty or holds white space, a name holding a newline
         Reserved,    // a name or serial holding one of ( ) [ ] * ? #
+        Control,     // a name or serial given to a command holding a control character
         Changed,     // another process changed the data file since it was shown
         NoRecord,    // no record has that code
         NoBackup,    // there is no backup.bak to recover from
@@ -27,7 +28,11 @@ struct Fault {
     std::string file;     // the file involved, where there is one
     std::string reason;   // File: the system's reason
     int err = 0;          // File: the system's error number, where there is one
-    int line = 0;         // an import: the first line that cannot be taken
+    int line = 0;         // an import: the line that cannot be taken
+    bool record = false;  // ... counted in records of a JSON array, not in lines
+    int code = 0;         // NoRecord: the code no record has
+    std::string dir;      // File: the directory that could not be written in,
+                          // where the file was the program's own
     // The change is done and stays done; this went wrong after it, so the
     // success is told first and this after it, never instead of it.
     bool late = false;

@@ -63,9 +63,14 @@ Fault checkFields(const std::string* name, const std::string* serial, Through ho
     if (serial)
         texts.push_back(*serial);
     if (how == Through::Memory) {
-        bool reserved = std::any_of(texts.begin(), texts.end(),
-                                    [](std::string_view t) { return std::any_of(t.begin(), t.end(), isReservedChar); });
-        return reserved ? fault(Fault::Reserved) : Fault{};
+        // A command's output gives a record one line of tab-separated
+        // fields, so it takes no control character either.
+        auto any = [&](bool (*bad)(char)) {
+            return std::any_of(texts.begin(), texts.end(), [&](std::string_view t) { return std::any_of(t.begin(), t.end(), bad); });
+        };
+        if (any([](char c) { return (c >= 0 && c < 0x20) || c == 0x7f; }))
+            return fault(Fault::Control);
+        return any(isReservedChar) ? fault(Fault::Reserved) : Fault{};
     }
     Fault why;
     int found = fieldcheck(texts, why);

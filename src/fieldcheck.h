@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fault.h"
+#include "layout.h"
 
 namespace qv {
 
@@ -17,13 +18,9 @@ namespace qv {
 // that cannot be done, so that nothing unchecked passes.
 int fieldcheck(const std::vector<std::string_view>& texts, Fault& why);
 
-// Where the texts are looked at. The menu's dialogue passes them through
-// format.dat, a trace its users know; a command looks at them in memory
-// and leaves no file behind.
-enum class Through { Scratch, Memory };
-
 // Whether a name and a serial may be stored; either may be absent, as in an
-// edit that changes one of them.
+// edit that changes one of them. Through format.dat in the dialogue; in
+// memory for a command, which also refuses control characters.
 Fault checkFields(const std::string* name, const std::string* serial, Through how);
 
 struct NewRecord {

@@ -21,6 +21,12 @@ inline constexpr const char* kFormatFile = "format.dat";
 inline constexpr const char* kLogFile = "seach.log";
 inline constexpr const char* kReadmeFile = "README";
 
+// Where a change or a check of typed texts does its work. The menu's
+// dialogue leaves its traces in the scratch files above, which its users
+// know; a command works in memory and in the commit's own temporary file,
+// and leaves nothing behind.
+enum class Through { Scratch, Memory };
+
 // "Data Total : TU \n", an empty line, then the records, each a title line
 // "(CC)[ name ]*\n" and a serial line "serial #\n".
 inline constexpr std::string_view kHeaderText = "Data Total : ";

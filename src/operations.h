@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fault.h"
+#include "layout.h"
 
 namespace qv {
 
@@ -40,11 +41,14 @@ Fault createDataFile();
 Fault addRecords(const std::vector<NewRecord>& records, int* firstCode = nullptr, Shown* shown = nullptr);
 // Replaces the name and/or the serial of record `code`. `shown`: the data
 // file the record was chosen on, which must not have changed since.
-Fault rewriteRecord(int code, Shown* shown, const std::string* name, const std::string* serial);
-// Removes record `code`; the records behind it move up and are renumbered.
-// `stage` hears when the removal begins and when the rebuilt file is put right.
+Fault rewriteRecord(int code, Shown* shown, const std::string* name, const std::string* serial, Through how);
+// Removes the records `codes` (ascending, each once) in one change; the
+// records behind them move up and are renumbered. A code no record has
+// refuses it all (the fault's `code` is that code). `stage` hears when the
+// removal begins and when the rebuilt file is put right.
 enum class Stage { Processing, Rebuilding };
-Fault removeRecord(int code, Shown* shown, const std::function<void(Stage)>& stage = {});
+Fault removeRecords(const std::vector<int>& codes, Shown* shown, Through how,
+                    const std::function<void(Stage)>& stage = {});
 // Brings back the data file from backup.bak.
 Fault recoverBackup();
 // Replaces the data file with a copy of the named file.
