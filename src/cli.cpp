@@ -2,13 +2,21 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include <getopt.h>
+#include <unistd.h>
 
 #include "commands.h"
 #include "commit.h"
 #include "console.h"
 #include "layout.h"
+#include "menu.h"
 #include "messages.h"
 
 namespace qv {
@@ -22,104 +30,224 @@ struct Command {
     const char* synopsis;
     const char* what;
     int (*run)(const Args&);
-    std::size_t least, most;   // positional arguments
+    int least, most;           // positional arguments; most -1: any number
     bool changes;              // false: it never creates or changes a file
-    bool code = false;         // the first argument is a record code
+    bool codes = false;        // its first argument (delete: every one) is a record code
     bool json = false;         // it takes --json
-    bool fields = false;       // it takes --name NAME and --serial SERIAL
+    bool fields = false;       // it takes --name and --serial
+    const char* more = "";     // what its own help tells besides
 };
 
 const Command kCommands[] = {
-    {"list", "list [--json]", "every record: code, tab, name, tab, serial", list, 0, 0, false, false, true},
-    {"show", "show CODE", "one record, as list shows it", show, 1, 1, false, true},
-    {"find", "find TEXT [--json]", "records whose name or serial holds TEXT, in any case", find, 1, 1, false, false, true},
+    {"list", "list [--json]", "every record: code TAB name TAB serial", list, 0, 0, false, false, true, false,
+     "      --json  one JSON array of objects instead\n"},
+    {"show", "show [--json] CODE", "one record", show, 1, 1, false, true, true, false,
+     "      --json  its JSON object instead\n"},
+    {"find", "find [--json] TEXT", "records holding TEXT, in any case", find, 1, 1, false, false, true, false,
+     "      --json  one JSON array of objects instead\nStatus 1 when no record holds TEXT.\n"},
     {"add", "add NAME SERIAL", "add a record; prints its code", add, 2, 2, true},
-    {"edit", "edit CODE [--name NAME] [--serial SERIAL]", "change a record's name, serial or both", edit, 1, 1, true,
-     true, false, true},
-    {"delete", "delete CODE", "remove a record; the records behind it move up", del, 1, 1, true, true},
-    {"check", "check", "the counts of the data file check", check, 0, 0, false},
-    {"export", "export [FILE]", "copy velk.dat to FILE (velk.txt; - is standard output)", exportFile, 0, 1, false},
+    {"edit", "edit CODE [--name=N] [--serial=S]", "change a record's name, serial or both", edit, 1, 1, true, true, false,
+     true, "  -n, --name=NAME      the new name\n  -s, --serial=SERIAL  the new serial\n"},
+    {"delete", "delete CODE...", "remove records; the rest move up", del, 1, -1, true, true, false, false,
+     "The codes are those 'list' shows before the call; all go in one change.\n"},
+    {"check", "check", "count what the data file check counts", check, 0, 0, false},
+    {"export", "export [FILE]", "copy velk.dat to FILE (velk.txt)", exportFile, 0, 1, false, false, false, false,
+     "FILE - is standard output. The copy replaces FILE whole, or leaves it be.\n"},
     {"load", "load FILE", "replace velk.dat with a copy of FILE", load, 1, 1, true},
     {"recover", "recover", "bring back velk.dat from backup.bak", recover, 0, 0, true},
-    {"import", "import FILE", "add one record per line NAME<TAB>SERIAL (- is standard input)", import, 1, 1, true},
+    {"import", "import [--json] FILE", "add the records in FILE (- is stdin)", import, 1, 1, true, false, true,
+     false,
+     "      --json  FILE holds the array that 'list --json' prints\n"
+     "Otherwise a line a record, NAME<TAB>SERIAL: the serial follows the last tab;\n"
+     "CR LF line ends and blank lines are fine.\n"
+     "Either every record is added or none is.\n"},
+    {"help", "help [COMMAND]", "this help, or a command's", nullptr, 0, 1, false},
 };
 
-void printCommand(const Command& c, std::FILE* to)
+const Command* commandNamed(const std::string& name)
 {
-    std::fprintf(to, "  %-42s %s\n", c.synopsis, c.what);
+    auto c = std::find_if(std::begin(kCommands), std::end(kCommands), [&](const Command& k) { return name == k.name; });
+    return c == std::end(kCommands) ? nullptr : c;
 }
 
-int usageError(const Command& c, const std::string& why)
+void printUsage()
 {
-    complain(c.name, "", why);
-    std::fprintf(stderr, "Usage: quorvane [-C DIR] %s\n", c.synopsis);
+    std::string text(msg::kUsage);
+    for (const Command& c : kCommands) {
+        char line[128];
+        std::snprintf(line, sizeof line, "  %-34s %s\n", c.synopsis, c.what);
+        text += line;
+    }
+    print(text + std::string(msg::kUsageEnd));
+}
+
+void printHelp(const Command& c)
+{
+    print(std::string("Usage: quorvane [-C DIR] ") + c.synopsis + "\n" + c.what + "\n" + c.more);
+}
+
+// The number of one-letter changes that turn `a` into `b`.
+std::size_t distance(const std::string& a, const std::string& b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// One line naming the mistake, a suggestion where there is one, and where to
+// read more; the status for a usage error.
+int usage(const std::string& who, const std::string& why, const char* suggestion = nullptr)
+{
+    std::string text = "quorvane: " + (who.empty() ? "" : who + ": ") + why + "\n";
+    if (suggestion)
+        text.append(msg::kDidYouMean).append(suggestion).append("'?\n");
+    text.append(msg::kTryHelp).append("\n");
+    std::fputs(text.c_str(), stderr);
     return kUsage;
 }
 
-}  // namespace
-
-void printUsage(bool asked)
+int unknownCommand(const std::string& name)
 {
-    std::FILE* to = asked ? stdout : stderr;
-    std::fputs(std::string(msg::kUsage).c_str(), to);
+    const Command* best = nullptr;
     for (const Command& c : kCommands)
-        printCommand(c, to);
-    std::fputs(std::string(msg::kUsageEnd).c_str(), to);
+        if (distance(name, c.name) <= 2 && (!best || distance(name, c.name) < distance(name, best->name)))
+            best = &c;
+    return usage("", std::string(msg::kWhyUnknown) + "'" + name + "'", best ? best->name : nullptr);
 }
 
-int finish(const std::string& what, int status)
+// What getopt_long refused, in its own words: `arg` is the argument it
+// stopped at, `letter` the short option it means, if any.
+std::string optionMistake(int refused, const char* arg, int letter)
 {
-    errno = 0;
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
-        return status;
-    complain(what, std::string(msg::kStdout), std::strerror(errno ? errno : EIO));
-    return kFailed;
+    const bool longForm = std::strncmp(arg, "--", 2) == 0;
+    std::string name = longForm ? std::string(arg).substr(0, std::string(arg).find('=')) : std::string(arg);
+    if (refused == ':')
+        return longForm ? "option '" + name + "' requires an argument"
+                        : std::string(msg::kWhyValue) + "'" + static_cast<char>(letter) + "'";
+    return longForm || letter == 0 ? std::string(msg::kWhyOption) + "'" + arg + "'"
+                                   : std::string(msg::kWhyShortOption) + "'" + static_cast<char>(letter) + "'";
 }
 
-int runCommand(const std::vector<std::string>& args)
+// Reads a command's options and arguments into `a`; kDone when they are
+// fine, -1 when its help was asked for and shown, or the usage status.
+int parseCommand(const Command& c, int argc, char** argv, Args& a)
 {
-    auto c = std::find_if(std::begin(kCommands), std::end(kCommands), [&](const Command& k) { return args[0] == k.name; });
-    if (c == std::end(kCommands)) {
-        complain(args[0], "", msg::kWhyUnknown);
-        printUsage(false);
-        return kUsage;
+    std::vector<option> longs{{"help", no_argument, nullptr, 'h'}};
+    std::string shorts = ":h";
+    if (c.json)
+        longs.push_back({"json", no_argument, nullptr, 'j'});
+    if (c.fields) {
+        longs.push_back({"name", required_argument, nullptr, 'n'});
+        longs.push_back({"serial", required_argument, nullptr, 's'});
+        shorts += "n:s:";
     }
-    Args a;
-    a.cmd = c->name;
-    bool options = true;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (options && arg == "--") {
-            options = false;
-        } else if (options && (arg == "--help" || arg == "-h")) {
-            std::printf("Usage: quorvane [-C DIR] %s\n%s\n", c->synopsis, c->what);
-            return finish(a.cmd, kDone);
-        } else if (options && arg == "--json" && c->json) {
-            a.json = true;
-        } else if (options && (arg == "--name" || arg == "--serial") && c->fields) {
-            if (i + 1 == args.size())
-                return usageError(*c, std::string(msg::kWhyValue) + arg);
-            (arg == "--name" ? a.name : a.serial) = args[++i];
-        } else if (options && arg.size() > 1 && arg[0] == '-') {
-            return usageError(*c, std::string(msg::kWhyOption) + arg);
-        } else {
-            a.pos.push_back(arg);
+    longs.push_back({});
+    optind = 0;   // a fresh start for this argument list
+    for (int opt; (opt = getopt_long(argc, argv, shorts.c_str(), longs.data(), nullptr)) != -1;) {
+        switch (opt) {
+        case 'h': printHelp(c); return -1;
+        case 'j': a.json = true; break;
+        case 'n': a.name = optarg; break;
+        case 's': a.serial = optarg; break;
+        default: return usage(c.name, optionMistake(opt, argv[optind - 1], optopt));
         }
     }
-    if (a.pos.size() < c->least || a.pos.size() > c->most)
-        return usageError(*c, std::string(msg::kWhyArguments));
-    if (c->code && !parseCode(a.pos[0]))
-        return usageError(*c, std::string(msg::kWhyCode) + "'" + a.pos[0] + "'");
-    if (a.cmd == "edit" && !a.name && !a.serial)
-        return usageError(*c, std::string(msg::kWhyEditWhat));
+    a.pos.assign(argv + optind, argv + argc);
+    const int n = static_cast<int>(a.pos.size());
+    if (n < c.least || (c.most >= 0 && n > c.most))
+        return usage(c.name, std::string(msg::kWhyArguments));
+    for (int i = 0; c.codes && i < (c.most < 0 ? n : 1); ++i)
+        if (!parseCode(a.pos[static_cast<std::size_t>(i)]))
+            return usage(c.name, std::string(msg::kWhyCode) + "'" + a.pos[static_cast<std::size_t>(i)] + "'");
+    if (c.fields && !a.name && !a.serial)
+        return usage(c.name, std::string(msg::kWhyEditWhat));
+    return kDone;
+}
+
+// Ends a run. A reader that went away ends it as it ends `cat`: silently,
+// by the signal; any other error writing standard output is a failure.
+int finish(const std::string& what, int status)
+{
+    flushOutput();
+    if (outputError() == EPIPE) {
+        std::signal(SIGPIPE, SIG_DFL);
+        std::raise(SIGPIPE);
+    }
+    if (outputError() == 0)
+        return status;
+    return complain(what, std::string(msg::kStdout), std::strerror(outputError()));
+}
+
+int runCommand(const Command& c, int argc, char** argv)
+{
+    Args a;
+    a.cmd = c.name;
+    if (int status = parseCommand(c, argc, argv, a))
+        return status < 0 ? finish(a.cmd, kDone) : status;
+    if (!c.run) {   // help [COMMAND]
+        const Command* about = a.pos.empty() ? nullptr : commandNamed(a.pos[0]);
+        if (!a.pos.empty() && !about)
+            return unknownCommand(a.pos[0]);
+        about ? printHelp(*about) : printUsage();
+        return finish(a.cmd, kDone);
+    }
     try {
-        if (c->changes)
+        if (c.changes)
             removeLeftovers(kDataFile, kBackupFile);
-        return finish(a.cmd, c->run(a));
+        return finish(a.cmd, c.run(a));
     } catch (const std::exception& e) {
         // Whatever was in the making was dropped on the way out.
         return complain(a.cmd, "", whatWentWrong(e));
     }
+}
+
+// -C, or else $QUORVANE_DIR: where the catalogue lives.
+int enter(const char* dir, const std::string& by)
+{
+    if (::chdir(dir) == 0)
+        return kDone;
+    return complain(by, dir, std::strerror(errno));
+}
+
+}  // namespace
+
+int runProgram(int argc, char** argv)
+{
+    static const option longs[] = {{"directory", required_argument, nullptr, 'C'},
+                                   {"help", no_argument, nullptr, 'h'},
+                                   {"version", no_argument, nullptr, 'V'},
+                                   {}};
+    opterr = 0;   // its mistakes are told here, in one line
+    bool moved = false;
+    for (int opt; (opt = getopt_long(argc, argv, "+:C:hV", longs, nullptr)) != -1;) {
+        switch (opt) {
+        case 'C':
+            if (enter(optarg, "-C"))
+                return kFailed;
+            moved = true;
+            break;
+        case 'h': printUsage(); return finish("--help", kDone);
+        case 'V': printLine(msg::kVersion); return finish("--version", kDone);
+        default: return usage("", optionMistake(opt, argv[optind - 1], optopt));
+        }
+    }
+    const Command* c = optind < argc ? commandNamed(argv[optind]) : nullptr;
+    if (optind < argc && !c)
+        return unknownCommand(argv[optind]);
+    const char* home = std::getenv(msg::kEnvDir.data());
+    if (!moved && home && *home && (!c || c->run) && enter(home, std::string(msg::kEnvDir)))
+        return kFailed;
+    return c ? runCommand(*c, argc - optind, argv + optind) : runMenu();
 }
 
 }  // namespace qv

@@ -1,6 +1,6 @@
 // The commands of the command line. Each takes its parsed arguments and
 // returns its exit status; what it cannot do it says in one line on standard
-// error.
+// error. Reading commands are in reading.cpp, changing ones in changing.cpp.
 #pragma once
 
 #include <optional>
@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "cli.h"
+#include "fault.h"
+#include "layout.h"
 
 namespace qv::cmd {
 
@@ -21,17 +23,26 @@ struct Args {
 
 // "quorvane: COMMAND: FILE: reason" on standard error; kFailed.
 int complain(const std::string& cmd, const std::string& file, std::string_view why);
+// A fault in one line of the command line's words; kFailed.
+int fail(const Args& a, const Fault& f);
+// The status of a change: a fault that came after it was done is told, but
+// the change stands, and a script must not make it again.
+int done(const Args& a, const Fault& f);
 // A record code as typed: one or two digits, 1 to 99.
 std::optional<int> parseCode(const std::string& s);
+// Records as tab-separated lines, or as the JSON array.
+void printRecords(const std::vector<Record>& records, bool json);
+// One record: a tab-separated line, or its JSON object.
+void printRecord(const Record& r, bool json);
 
 int list(const Args& a);
 int show(const Args& a);
 int find(const Args& a);
+int check(const Args& a);
+int exportFile(const Args& a);
 int add(const Args& a);
 int edit(const Args& a);
 int del(const Args& a);
-int check(const Args& a);
-int exportFile(const Args& a);
 int load(const Args& a);
 int recover(const Args& a);
 int import(const Args& a);

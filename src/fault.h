@@ -23,6 +23,7 @@ struct Fault {
         NoSource,    // the file to load is not there
         SelfLoad,    // the file to load is the data file itself
         Malformed,   // an imported line that is not NAME<TAB>SERIAL
+        NotRecord,   // an imported JSON item that is not a record's object
     } kind = None;
     std::string verb;     // File: what could not be done ("open", "write", ...)
     std::string file;     // the file involved, where there is one

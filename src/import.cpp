@@ -2,56 +2,68 @@
 
 namespace qv {
 
-bool ImportReader::feed(std::string_view bytes)
+void ImportFaults::add(Fault f, int line, bool record)
 {
-    if (bad_)
-        return false;
-    while (!bytes.empty()) {
-        std::size_t nl = bytes.find('\n');
-        std::string_view piece = bytes.substr(0, nl);
-        // A line past the longest that can be taken is refused right there:
-        // its end may never come.
-        if (line_.size() + piece.size() > kLongestLine)
-            return refuse(fault(Fault::TooLong), number_ + 1);
-        line_.append(piece);
-        if (nl == std::string_view::npos)
-            return true;
-        bytes.remove_prefix(nl + 1);
-        if (!take(line_))
-            return false;
-        line_.clear();
-    }
-    return true;
+    f.line = line;
+    f.record = record;
+    if (named.size() < kNamed)
+        named.push_back(std::move(f));
+    else
+        ++more;
 }
 
-Fault ImportReader::finish(std::vector<NewRecord>& records)
+bool ImportReader::feed(std::string_view bytes)
 {
-    if (!bad_ && !line_.empty())   // the last line needs no newline
+    while (!stopped_ && !bytes.empty()) {
+        std::size_t nl = bytes.find('\n');
+        std::string_view piece = bytes.substr(0, nl);
+        if (line_.size() + piece.size() > kLongestLine)
+            return stop(fault(Fault::TooLong), number_ + 1);
+        line_.append(piece);
+        if (nl == std::string_view::npos)
+            break;
+        bytes.remove_prefix(nl + 1);
+        take(line_);
+        line_.clear();
+    }
+    return !stopped_;
+}
+
+ImportFaults ImportReader::finish(std::vector<NewRecord>& records)
+{
+    if (!stopped_ && !line_.empty())   // the last line needs no newline
         take(line_);
     records = std::move(records_);
-    return bad_;
+    return std::move(faults_);
 }
 
 bool ImportReader::take(std::string_view line)
 {
     ++number_;
-    std::size_t tab = line.rfind('\t');
-    if (tab == std::string_view::npos)
-        return refuse(fault(Fault::Malformed), number_);
-    NewRecord r{std::string(line.substr(0, tab)), std::string(line.substr(tab + 1))};
-    if (Fault f = checkFields(&r.name, &r.serial, Through::Memory))
-        return refuse(f, number_);
-    records_.push_back(std::move(r));
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    if (line.empty())
+        return true;
     // More than the data file can ever hold: the rest is not read.
-    if (records_.size() > static_cast<std::size_t>(kCapacity))
-        return refuse(fault(Fault::Full, kDataFile), number_);
+    if (++filled_ > kCapacity)
+        return stop(fault(Fault::Full, kDataFile), number_);
+    std::size_t tab = line.rfind('\t');
+    if (tab == std::string_view::npos) {
+        faults_.add(fault(Fault::Malformed), number_);
+        return true;
+    }
+    NewRecord r{std::string(line.substr(0, tab)), std::string(line.substr(tab + 1)), number_};
+    if (Fault f = checkFields(&r.name, &r.serial, Through::Memory))
+        faults_.add(f, number_);
+    else
+        records_.push_back(std::move(r));
     return true;
 }
 
-bool ImportReader::refuse(Fault f, int line)
+bool ImportReader::stop(Fault f, int line)
 {
-    f.line = line;
-    bad_ = f;
+    faults_.add(std::move(f), line);
+    stopped_ = true;
     return false;
 }
 

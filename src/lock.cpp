@@ -2,12 +2,14 @@
 // and the removal of what killed processes left behind.
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <ctime>
 #include <optional>
 #include <vector>
 
 #include <dirent.h>
+#include <stdlib.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -77,8 +79,15 @@ Lock::Lock(const std::string& name)
     const std::string path = join(place_.dir, kLockFile);
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, createdMode());
     if (fd < 0) {
-        fault_ = errno == ELOOP ? fileFault("lock", path, msg::kWhyLinkPlanted)
-                                : fileFault("lock", path, errno);
+        if (errno == ELOOP) {
+            fault_ = fileFault("lock", path, msg::kWhyLinkPlanted);
+            return;
+        }
+        // The lock file is the program's own: what the user can act on is
+        // the directory it could not be made in.
+        fault_ = fileFault("lock", path, errno);
+        char real[PATH_MAX];
+        fault_.dir = ::realpath(place_.dir.c_str(), real) ? real : place_.dir;
         return;
     }
     for (int waited = 0, step = 1; ::flock(fd, LOCK_EX | LOCK_NB) != 0;) {

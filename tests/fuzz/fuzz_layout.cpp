@@ -60,12 +60,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
 {
     // The first byte picks the change: an add, an edit or a delete, and the
-    // code. The rest is the data file.
-    if (inputSize == 0)
+    // code; the second a further code for the delete, or none. The rest is
+    // the data file.
+    if (inputSize < 2)
         return 0;
-    const int pick = input[0], code = pick / 3 % 101;
-    const uint8_t* data = input + 1;
-    const size_t size = inputSize - 1;
+    const int pick = input[0], code = pick / 3 % 101, code2 = input[1] % 101;
+    const uint8_t* data = input + 2;
+    const size_t size = inputSize - 2;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     spit(qv::kDataFile, bytes);
     spit(qv::kBackupFile, "before");
@@ -89,18 +90,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
         f = qv::addRecords({{name, serial}});
         want.push_back({static_cast<int>(want.size()) + 1, name, serial});
     } else if (pick % 3 == 1) {
-        f = qv::rewriteRecord(code, nullptr, &name, pick % 2 ? &serial : nullptr);
+        f = qv::rewriteRecord(code, nullptr, &name, pick % 2 ? &serial : nullptr, qv::Through::Memory);
         if (code >= 1 && code <= static_cast<int>(want.size())) {
             want[code - 1].name = name;
             want[code - 1].serial = pick % 2 ? serial : want[code - 1].serial;
         }
     } else {
-        f = qv::removeRecord(code, nullptr);
-        if (code >= 1 && code <= static_cast<int>(want.size()))
-            want.erase(want.begin() + code - 1);
+        std::vector<int> codes{code};
+        if (code2 > code)
+            codes.push_back(code2);
+        f = qv::removeRecords(codes, nullptr, qv::Through::Memory);
+        for (auto c = codes.rbegin(); c != codes.rend(); ++c)
+            if (*c >= 1 && *c <= static_cast<int>(want.size()))
+                want.erase(want.begin() + *c - 1);
+        for (std::size_t i = 0; i < want.size(); ++i)
+            want[i].code = static_cast<int>(i) + 1;
     }
     const int n = static_cast<int>(records.size());
-    const bool possible = !layout && (pick % 3 == 0 ? n < 99 : code >= 1 && code <= n);
+    const bool codesFit = code >= 1 && code <= n && (pick % 3 != 2 || code2 <= code || code2 <= n);
+    const bool possible = !layout && (pick % 3 == 0 ? n < 99 : codesFit);
     if (possible) {
         require(!f, "a change of a sound file was refused");
         require(slurp(qv::kDataFile) == serialise(want), "a change gave another file than the model's");
