@@ -21,7 +21,7 @@ int loadbackup()
 {
     printLine(msg::kMenuLoad);
     printLine(msg::kRecoverAsk);
-    readChar();   // the newline the menu choice left behind
+    readChar();  // the newline the menu choice left behind
     if (readChar() != 'y') {
         printLine(msg::kCanceled);
         return 1;

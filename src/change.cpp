@@ -27,7 +27,7 @@ Fault Shown::check(int* total)
 {
     if (::stat(kDataFile, &st) != 0) {
         if (errno == ENOENT && missing)
-            return sound(total);   // still not there
+            return sound(total);  // still not there
         return fileFault("open", kDataFile, errno);
     }
     if (missing || identityOf(st) != id)

@@ -15,7 +15,7 @@ struct Shown {
     File file;
     Identity id;
     struct stat st {};
-    bool missing = false;   // there was none: it reads as empty, and an add creates it
+    bool missing = false;  // there was none: it reads as empty, and an add creates it
 
     // Opens the data file as it stands now; with `mayBeMissing`, a data file
     // that is not there counts as an empty one.

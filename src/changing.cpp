@@ -20,7 +20,7 @@ int addAll(const Args& a, const std::vector<NewRecord>& records, const std::stri
 {
     int first = 0;
     Fault f = addRecords(records, &first);
-    if (f.kind == Fault::Full && f.line) {   // the first record that does not fit, where it was read
+    if (f.kind == Fault::Full && f.line) {  // the first record that does not fit, where it was read
         f.line = records[static_cast<std::size_t>(f.line) - 1].line;
         f.file = from;
     }
@@ -107,8 +107,7 @@ int import(const Args& a)
             faults = readJson(text, records);
     } else {
         ImportReader reader;
-        for (std::string_view part = in.next(); !part.empty() && reader.feed(part); part = in.next()) {
-        }
+        for (std::string_view part = in.next(); !part.empty() && reader.feed(part); part = in.next()) {}
         faults = reader.finish(records);
     }
     if (in.failed())

@@ -30,12 +30,12 @@ struct Command {
     const char* synopsis;
     const char* what;
     int (*run)(const Args&);
-    int least, most;           // positional arguments; most -1: any number
-    bool changes;              // false: it never creates or changes a file
-    bool codes = false;        // its first argument (delete: every one) is a record code
-    bool json = false;         // it takes --json
-    bool fields = false;       // it takes --name and --serial
-    const char* more = "";     // what its own help tells besides
+    int least, most;        // positional arguments; most -1: any number
+    bool changes;           // false: it never creates or changes a file
+    bool codes = false;     // its first argument (delete: every one) is a record code
+    bool json = false;      // it takes --json
+    bool fields = false;    // it takes --name and --serial
+    const char* more = "";  // what its own help tells besides
 };
 
 const Command kCommands[] = {
@@ -46,8 +46,8 @@ const Command kCommands[] = {
     {"find", "find [--json] TEXT", "records holding TEXT, in any case", find, 1, 1, false, false, true, false,
      "      --json  one JSON array of objects instead\nStatus 1 when no record holds TEXT.\n"},
     {"add", "add NAME SERIAL", "add a record; prints its code", add, 2, 2, true},
-    {"edit", "edit CODE [--name=N] [--serial=S]", "change a record's name, serial or both", edit, 1, 1, true, true, false,
-     true, "  -n, --name=NAME      the new name\n  -s, --serial=SERIAL  the new serial\n"},
+    {"edit", "edit CODE [--name=N] [--serial=S]", "change a record's name, serial or both", edit, 1, 1, true, true,
+     false, true, "  -n, --name=NAME      the new name\n  -s, --serial=SERIAL  the new serial\n"},
     {"delete", "delete CODE...", "remove records; the rest move up", del, 1, -1, true, true, false, false,
      "The codes are those 'list' shows before the call; all go in one change.\n"},
     {"check", "check", "count what the data file check counts", check, 0, 0, false},
@@ -55,8 +55,7 @@ const Command kCommands[] = {
      "FILE - is standard output. The copy replaces FILE whole, or leaves it be.\n"},
     {"load", "load FILE", "replace velk.dat with a copy of FILE", load, 1, 1, true},
     {"recover", "recover", "bring back velk.dat from backup.bak", recover, 0, 0, true},
-    {"import", "import [--json] FILE", "add the records in FILE (- is stdin)", import, 1, 1, true, false, true,
-     false,
+    {"import", "import [--json] FILE", "add the records in FILE (- is stdin)", import, 1, 1, true, false, true, false,
      "      --json  FILE holds the array that 'list --json' prints\n"
      "Otherwise a line a record, NAME<TAB>SERIAL: the serial follows the last tab;\n"
      "CR LF line ends and blank lines are fine.\n"
@@ -152,7 +151,7 @@ int parseCommand(const Command& c, int argc, char** argv, Args& a)
         shorts += "n:s:";
     }
     longs.push_back({});
-    optind = 0;   // a fresh start for this argument list
+    optind = 0;  // a fresh start for this argument list
     for (int opt; (opt = getopt_long(argc, argv, shorts.c_str(), longs.data(), nullptr)) != -1;) {
         switch (opt) {
         case 'h': printHelp(c); return -1;
@@ -194,7 +193,7 @@ int runCommand(const Command& c, int argc, char** argv)
     a.cmd = c.name;
     if (int status = parseCommand(c, argc, argv, a))
         return status < 0 ? finish(a.cmd, kDone) : status;
-    if (!c.run) {   // help [COMMAND]
+    if (!c.run) {  // help [COMMAND]
         const Command* about = a.pos.empty() ? nullptr : commandNamed(a.pos[0]);
         if (!a.pos.empty() && !about)
             return unknownCommand(a.pos[0]);
@@ -227,7 +226,7 @@ int runProgram(int argc, char** argv)
                                    {"help", no_argument, nullptr, 'h'},
                                    {"version", no_argument, nullptr, 'V'},
                                    {}};
-    opterr = 0;   // its mistakes are told here, in one line
+    opterr = 0;  // its mistakes are told here, in one line
     bool moved = false;
     for (int opt; (opt = getopt_long(argc, argv, "+:C:hV", longs, nullptr)) != -1;) {
         switch (opt) {

@@ -16,7 +16,7 @@ namespace qv::cmd {
 
 struct Args {
     std::string cmd;
-    std::vector<std::string> pos;   // the arguments that are not options
+    std::vector<std::string> pos;  // the arguments that are not options
     bool json = false;
     std::optional<std::string> name, serial;
 };

@@ -51,7 +51,7 @@ Fault Commit::finish(const char* backupName, Identity* now)
         return failed(fileFault("write", shown_, errno));
     pending_ = false;
     if (chmodBackup_)
-        ::chmod(chmodBackup_->c_str(), backupMode_);   // the old file is the backup's alone now
+        ::chmod(chmodBackup_->c_str(), backupMode_);  // the old file is the backup's alone now
     if (now)
         out_.identify(*now);
     out_.close();
@@ -73,7 +73,7 @@ Fault Commit::keepBackup(const char* backupName)
         return f;
     const struct stat& old = place_.st;
     if (bak.exists && bak.st.st_dev == old.st_dev && bak.st.st_ino == old.st_ino)
-        return {};   // a change killed halfway left it in place already
+        return {};  // a change killed halfway left it in place already
     const mode_t want = bak.exists ? bak.st.st_mode & 07777 : createdMode();
     std::string link;
     int err = EEXIST;

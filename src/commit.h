@@ -79,16 +79,16 @@ public:
 
 private:
     Fault keepBackup(const char* backupName);
-    HeldSignals held_;   // first in, last out
+    HeldSignals held_;  // first in, last out
     Fault failed(Fault f);
 
     Place place_;
-    std::string shown_;   // the name the user knows
+    std::string shown_;  // the name the user knows
     std::string temp_;
     File out_;
     Fault fault_;
-    bool pending_ = false;    // the temporary file exists and is not in place
-    std::optional<std::string> chmodBackup_;   // a backup that must get back its own bits
+    bool pending_ = false;                    // the temporary file exists and is not in place
+    std::optional<std::string> chmodBackup_;  // a backup that must get back its own bits
     mode_t backupMode_ = 0;
 };
 

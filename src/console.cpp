@@ -153,9 +153,10 @@ void say(const Fault& f)
     case Fault::Damaged: printLine(msg::kDamaged); break;
     case Fault::Full: printLine(msg::kFull); break;
     case Fault::TooLong: printLine(msg::kTooLong), printLine(msg::kCanceled); break;
-    case Fault::NotOneWord: case Fault::Malformed: case Fault::NotRecord: case Fault::Control:
-        printLine(msg::kCanceled);
-        break;
+    case Fault::NotOneWord:
+    case Fault::Malformed:
+    case Fault::NotRecord:
+    case Fault::Control: printLine(msg::kCanceled); break;
     case Fault::Reserved: printLine(msg::kReserved), printLine(msg::kCanceled); break;
     case Fault::Changed: printLine(msg::kChanged); break;
     case Fault::NoRecord: printLine(msg::kWrongCode); break;

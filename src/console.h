@@ -34,7 +34,7 @@ bool readYes();
 void waitForKey();
 
 void print(std::string_view text);
-void printLine(std::string_view text);   // text, then a newline
+void printLine(std::string_view text);  // text, then a newline
 void printChar(char c);
 // A value echoed in square brackets: label, "[ ", value, " ] " and a newline.
 void printEcho(std::string_view label, std::string_view value);

@@ -22,7 +22,7 @@ Fault rewriteRecord(int code, Shown* shown, const std::string* Name, const std::
         return f;
     }
     File& data = change.data();
-    const long Seeker = recordStart(data, code) + 2;   // the units digit of the code
+    const long Seeker = recordStart(data, code) + 2;    // the units digit of the code
     const long star = findByte(data, Seeker + 1, '*');  // the end of the title line
     const bool last = code == change.total();
     Rebuild rebuilt(change, how);
@@ -79,7 +79,7 @@ bool nameStep(Selection& s)
         return true;
     if (!stillShown(s))
         return false;
-    readChar();   // the newline that ended the answer
+    readChar();  // the newline that ended the answer
     printLine(msg::kNewNameAsk);
     const std::string Name = readLine();
     printEcho(msg::kNewNameEcho, Name);

@@ -13,7 +13,7 @@ Fault addRecords(const std::vector<NewRecord>& records, int* firstCode, Shown* s
 {
     if (records.empty())
         return {};
-    if (records.size() > static_cast<std::size_t>(kCapacity)) {   // refused before anything is touched
+    if (records.size() > static_cast<std::size_t>(kCapacity)) {  // refused before anything is touched
         Fault f = fault(Fault::Full, kDataFile);
         f.line = kCapacity + 1;
         return f;
@@ -69,7 +69,7 @@ int enternew()
         return 1;
     }
     printLine(msg::kMenuAdd);
-    readChar();   // the newline the menu choice left behind
+    readChar();  // the newline the menu choice left behind
     NewRecord r;
     printLine(msg::kNameAsk);
     r.name = readLine();

@@ -66,7 +66,8 @@ Fault checkFields(const std::string* name, const std::string* serial, Through ho
         // A command's output gives a record one line of tab-separated
         // fields, so it takes no control character either.
         auto any = [&](bool (*bad)(char)) {
-            return std::any_of(texts.begin(), texts.end(), [&](std::string_view t) { return std::any_of(t.begin(), t.end(), bad); });
+            return std::any_of(texts.begin(), texts.end(),
+                               [&](std::string_view t) { return std::any_of(t.begin(), t.end(), bad); });
         };
         if (any([](char c) { return (c >= 0 && c < 0x20) || c == 0x7f; }))
             return fault(Fault::Control);

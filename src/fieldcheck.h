@@ -25,7 +25,7 @@ Fault checkFields(const std::string* name, const std::string* serial, Through ho
 
 struct NewRecord {
     std::string name, serial;
-    int line = 0;   // where an import read it: its line, or its place in a JSON array
+    int line = 0;  // where an import read it: its line, or its place in a JSON array
 };
 
 }  // namespace qv

@@ -16,7 +16,7 @@ bool File::copyInKernel(File& in)
 {
     struct stat from, to;
     if (!flush() || !in.settle() || ::fstat(in.fd_, &from) != 0 || ::fstat(fd_, &to) != 0 || !S_ISREG(from.st_mode)
-        || !S_ISREG(to.st_mode) || from.st_size == 0)   // /proc files say 0 and copy nothing
+        || !S_ISREG(to.st_mode) || from.st_size == 0)  // /proc files say 0 and copy nothing
         return false;
     loaded_ = false;
     len_ = 0;

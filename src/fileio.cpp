@@ -28,7 +28,7 @@ char* takeWindow()
 {
     auto& spare = spareWindows();
     if (spare.empty())
-        return new char[File::kWindow];   // not zero-filled: only written bytes are ever read
+        return new char[File::kWindow];  // not zero-filled: only written bytes are ever read
     char* w = spare.back().release();
     spare.pop_back();
     return w;
@@ -40,8 +40,8 @@ void giveWindow(char* w) { spareWindows().emplace_back(w); }
 
 Identity identityOf(const struct stat& st)
 {
-    return {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec,
-            st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+    return {st.st_dev,          st.st_ino,         st.st_size,        st.st_mtim.tv_sec,
+            st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
 }
 
 mode_t createdMode()
@@ -87,7 +87,7 @@ bool File::open(std::string name, Mode mode)
         return false;
     int flags = O_CLOEXEC;
     switch (mode) {
-    case Mode::Read: flags |= O_RDONLY | O_NONBLOCK; break;   // a FIFO must not hold the open
+    case Mode::Read: flags |= O_RDONLY | O_NONBLOCK; break;  // a FIFO must not hold the open
     case Mode::Scratch: flags |= O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK; break;
     case Mode::Fresh: flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW; break;
     }
@@ -96,17 +96,17 @@ bool File::open(std::string name, Mode mode)
     while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0)
         return fail((flags & O_CREAT) ? "create" : "open", errno);
-    const int err = mode == Mode::Fresh              ? 0
-                    : ::fstat(fd_, &opened_) != 0    ? errno
-                    : S_ISREG(opened_.st_mode)       ? 0
-                    : S_ISDIR(opened_.st_mode)       ? EISDIR
-                                                     : kNotRegular;
+    const int err = mode == Mode::Fresh ? 0
+        : ::fstat(fd_, &opened_) != 0   ? errno
+        : S_ISREG(opened_.st_mode)      ? 0
+        : S_ISDIR(opened_.st_mode)      ? EISDIR
+                                        : kNotRegular;
     if (err) {
         ::close(fd_);
         fd_ = -1;
         return fail("read", err);
     }
-    if (mode != Mode::Read) {   // an empty file, whatever its old bytes
+    if (mode != Mode::Read) {  // an empty file, whatever its old bytes
         end_ = 0;
         loaded_ = ends_ = true;
     }
@@ -120,7 +120,7 @@ bool File::adopt(int fd, std::string name)
     fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (fd_ < 0)
         return fail("read", errno);
-    piped_ = true;   // read from where it stands, in order, whatever it is
+    piped_ = true;  // read from where it stands, in order, whatever it is
     return true;
 }
 
@@ -162,7 +162,7 @@ bool File::settle()
 {
     if (!flush())
         return false;
-    if (mode_ == Mode::Scratch && end_ != cut_) {   // a new file only grows
+    if (mode_ == Mode::Scratch && end_ != cut_) {  // a new file only grows
         if (::ftruncate(fd_, end_) != 0)
             return fail("write", errno);
         cut_ = end_;

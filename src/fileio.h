@@ -67,10 +67,14 @@ public:
 
     // Positioned and sequential single bytes; kEnd at end of file or on a
     // read error (failed() tells which).
-    int getAt(long pos) { pos_ = pos; return get(); }
+    int getAt(long pos)
+    {
+        pos_ = pos;
+        return get();
+    }
     int get()
     {
-        if (pos_ >= base_ && pos_ < base_ + static_cast<long>(len_))   // len_ is 0 until loaded
+        if (pos_ >= base_ && pos_ < base_ + static_cast<long>(len_))  // len_ is 0 until loaded
             return static_cast<unsigned char>(win_[pos_++ - base_]);
         return getSlow();
     }
@@ -88,9 +92,9 @@ public:
     long tell() const { return pos_; }
 
     bool flush();
-    bool settle();            // flush, and cut a scratch file to what was written
-    bool sync();              // flush, then force the bytes to the disk
-    bool close();             // flush and close; false if any of it failed
+    bool settle();  // flush, and cut a scratch file to what was written
+    bool sync();    // flush, then force the bytes to the disk
+    bool close();   // flush and close; false if any of it failed
     // The file's identity (and status); its length then also tells where
     // reading ends.
     bool identify(Identity& id, struct stat* status = nullptr);
@@ -118,18 +122,18 @@ private:
     int fd_ = -1;
     Mode mode_ = Mode::Read;
     std::string name_, shown_;
-    char* win_ = nullptr;     // borrowed from a pool, so an open costs no allocation
-    long base_ = 0;           // file offset of win_[0]
-    std::size_t len_ = 0;     // bytes of the window that hold file content
-    std::size_t dirtyLo_ = 0, dirtyHi_ = 0;   // written but not flushed
-    bool loaded_ = false;     // the window holds the file's bytes from base_
-    bool ends_ = false;       // ... and the file ends inside it, at base_ + len_
-    bool piped_ = false;      // a pipe, read in order
+    char* win_ = nullptr;                    // borrowed from a pool, so an open costs no allocation
+    long base_ = 0;                          // file offset of win_[0]
+    std::size_t len_ = 0;                    // bytes of the window that hold file content
+    std::size_t dirtyLo_ = 0, dirtyHi_ = 0;  // written but not flushed
+    bool loaded_ = false;                    // the window holds the file's bytes from base_
+    bool ends_ = false;                      // ... and the file ends inside it, at base_ + len_
+    bool piped_ = false;                     // a pipe, read in order
     long pos_ = 0;
-    long end_ = -1;           // a scratch file's length so far; -1 for other files
-    long cut_ = -1;           // the length it was last cut to
-    long known_ = -1;         // the length identify() saw
-    struct stat opened_ {};   // a read file's status at its open
+    long end_ = -1;          // a scratch file's length so far; -1 for other files
+    long cut_ = -1;          // the length it was last cut to
+    long known_ = -1;        // the length identify() saw
+    struct stat opened_ {};  // a read file's status at its open
     int err_ = 0;
     const char* verb_ = "";
 };

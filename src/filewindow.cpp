@@ -22,7 +22,8 @@ bool File::load(long pos)
     loaded_ = true;
     ends_ = false;
     // A scratch file's old bytes behind what was written are not its own.
-    const std::size_t want = end_ < 0 ? kWindow : static_cast<std::size_t>(std::clamp(end_ - base_, 0L, static_cast<long>(kWindow)));
+    const std::size_t want =
+        end_ < 0 ? kWindow : static_cast<std::size_t>(std::clamp(end_ - base_, 0L, static_cast<long>(kWindow)));
     while (len_ < want) {
         // A pipe has no positions: it is read in order, window by window.
         ssize_t n = piped_ ? ::read(fd_, win_ + len_, want - len_)
@@ -42,7 +43,7 @@ bool File::load(long pos)
             break;
         len_ += static_cast<std::size_t>(n);
         if (known_ >= 0 && base_ + static_cast<long>(len_) >= known_)
-            break;   // as long as the file was when it was looked at: no read to hear its end
+            break;  // as long as the file was when it was looked at: no read to hear its end
     }
     ends_ = len_ < kWindow;
     return true;

@@ -31,7 +31,7 @@ bool ImportReader::feed(std::string_view bytes)
 
 ImportFaults ImportReader::finish(std::vector<NewRecord>& records)
 {
-    if (!stopped_ && !line_.empty())   // the last line needs no newline
+    if (!stopped_ && !line_.empty())  // the last line needs no newline
         take(line_);
     records = std::move(records_);
     return std::move(faults_);

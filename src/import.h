@@ -41,9 +41,9 @@ private:
     bool take(std::string_view line);
     bool stop(Fault f, int line);
 
-    std::string line_;   // the line so far, never longer than kLongestLine
-    int number_ = 0;     // lines read
-    int filled_ = 0;     // lines that are not blank
+    std::string line_;  // the line so far, never longer than kLongestLine
+    int number_ = 0;    // lines read
+    int filled_ = 0;    // lines that are not blank
     bool stopped_ = false;
     std::vector<NewRecord> records_;
     ImportFaults faults_;

@@ -15,8 +15,8 @@ std::string jsonString(std::string_view bytes) { return nlohmann::json(toUtf8(by
 
 std::string recordJson(const Record& r)
 {
-    return "{\"code\": " + jsonString(twoDigits(r.code)) + ", \"name\": " + jsonString(r.name) + ", \"serial\": "
-           + jsonString(r.serial) + "}";
+    return "{\"code\": " + jsonString(twoDigits(r.code)) + ", \"name\": " + jsonString(r.name)
+        + ", \"serial\": " + jsonString(r.serial) + "}";
 }
 
 std::string recordsJson(const std::vector<Record>& records)

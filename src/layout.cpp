@@ -19,10 +19,14 @@ bool isDigit(int c) { return c >= '0' && c <= '9'; }
 bool isReserved(int c)
 {
     switch (c) {
-    case '(': case ')': case '[': case ']': case '*': case '?': case '#':
-        return true;
-    default:
-        return false;
+    case '(':
+    case ')':
+    case '[':
+    case ']':
+    case '*':
+    case '?':
+    case '#': return true;
+    default: return false;
     }
 }
 
@@ -108,7 +112,7 @@ Fault checkLayout(File& data, int* total, const std::function<void(const Record&
     for (int c = sound ? in.get() : File::kEnd; c != File::kEnd; c = in.get()) {
         ++r.code;
         sound = c == '(' && r.code <= kCapacity && in.code(r.code) && in.expect(")[ ") && in.text(']', name)
-                && in.expect("*\n") && in.text('#', serial) && in.expect("\n");
+            && in.expect("*\n") && in.text('#', serial) && in.expect("\n");
         if (!sound)
             break;
         if (each)

@@ -32,9 +32,9 @@ enum class Through { Scratch, Memory };
 inline constexpr std::string_view kHeaderText = "Data Total : ";
 inline constexpr long kTotalTens = 13;
 inline constexpr long kTotalUnits = 14;
-inline constexpr long kHeaderLength = 17;   // the header line with its newline
+inline constexpr long kHeaderLength = 17;  // the header line with its newline
 inline constexpr int kCapacity = 99;
-inline constexpr std::size_t kMaxText = 59; // names and serials held in 60-byte buffers
+inline constexpr std::size_t kMaxText = 59;  // names and serials held in 60-byte buffers
 
 // Tens '1'..'9' count 10..90, units '1'..'9' count 1..9; anything else counts 0.
 int decodeTwo(int tens, int units);

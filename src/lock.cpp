@@ -9,8 +9,8 @@
 #include <vector>
 
 #include <dirent.h>
-#include <stdlib.h>
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -95,8 +95,9 @@ Lock::Lock(const std::string& name)
             continue;
         if (errno != EWOULDBLOCK || waited >= kLockWaitMs) {
             fault_ = errno != EWOULDBLOCK ? fileFault("lock", path, errno)
-                                          : fileFault("lock", path, "another process has held it for more than "
-                                                                        + std::to_string(kLockWaitMs / 1000) + " seconds");
+                                          : fileFault("lock", path,
+                                                      "another process has held it for more than "
+                                                          + std::to_string(kLockWaitMs / 1000) + " seconds");
             ::close(fd);
             return;
         }

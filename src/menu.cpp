@@ -19,13 +19,13 @@ struct MenuEntry {
 };
 
 constexpr MenuEntry kMenu[] = {
-    {'1', enternew}, {'2', editor}, {'3', delete_}, {'4', loader}, {'5', saver},      {'6', search},
+    {'1', enternew},  {'2', editor}, {'3', delete_}, {'4', loader},     {'5', saver},      {'6', search},
     {'7', allviewer}, {'8', readme}, {'9', scan},    {'R', loadbackup}, {'r', loadbackup},
 };
 
 constexpr msg::T kMenuLines[] = {
-    msg::kMenuAdd,  msg::kMenuEdit, msg::kMenuDelete, msg::kMenuLoad,    msg::kMenuExport, msg::kMenuShow,
-    msg::kMenuView, msg::kMenuReadme, msg::kMenuCheck, msg::kMenuRecover, msg::kMenuQuit,
+    msg::kMenuAdd,  msg::kMenuEdit,   msg::kMenuDelete, msg::kMenuLoad,    msg::kMenuExport, msg::kMenuShow,
+    msg::kMenuView, msg::kMenuReadme, msg::kMenuCheck,  msg::kMenuRecover, msg::kMenuQuit,
 };
 
 void showMenu()

@@ -96,18 +96,16 @@ inline constexpr T kProblems = "There have some problems in the data file . ";
 // Command line: the usage, and the reasons given on standard error after
 // "quorvane: COMMAND: FILE: "
 inline constexpr T kVersion = "quorvane 1.1.2";
-inline constexpr T kUsage =
-    "Usage: quorvane [-C DIR] [COMMAND [ARGUMENTS]]\n"
-    "Keeps a catalogue of software titles and serial numbers in velk.dat, with a\n"
-    "backup in backup.bak, in $QUORVANE_DIR or else in the current directory.\n"
-    "Without a COMMAND it shows its menu.\n"
-    "\n";
-inline constexpr T kUsageEnd =
-    "\n"
-    "  -C, --directory=DIR  work in DIR, whatever $QUORVANE_DIR says\n"
-    "  -h, --help           show this help; 'help COMMAND' shows a command's\n"
-    "  -V, --version        show the version and the licence\n"
-    "Exit status: 0 done, 1 refused or failed, 2 usage error. See quorvane(1).\n";
+inline constexpr T kUsage = "Usage: quorvane [-C DIR] [COMMAND [ARGUMENTS]]\n"
+                            "Keeps a catalogue of software titles and serial numbers in velk.dat, with a\n"
+                            "backup in backup.bak, in $QUORVANE_DIR or else in the current directory.\n"
+                            "Without a COMMAND it shows its menu.\n"
+                            "\n";
+inline constexpr T kUsageEnd = "\n"
+                               "  -C, --directory=DIR  work in DIR, whatever $QUORVANE_DIR says\n"
+                               "  -h, --help           show this help; 'help COMMAND' shows a command's\n"
+                               "  -V, --version        show the version and the licence\n"
+                               "Exit status: 0 done, 1 refused or failed, 2 usage error. See quorvane(1).\n";
 inline constexpr T kTryHelp = "Try 'quorvane --help' for more information.";
 inline constexpr T kDidYouMean = "Did you mean '";
 inline constexpr T kWhyDamaged = "the data file is damaged; see 'quorvane check', or 'quorvane recover'";

@@ -22,7 +22,7 @@ struct Shown;
 int creatnew();
 int enternew();
 int editor();
-int delete_();   // "delete" itself is taken by the language
+int delete_();  // "delete" itself is taken by the language
 int loader();
 int saver();
 int search();

@@ -18,10 +18,7 @@ std::string dirOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string join(const std::string& dir, const std::string& name)
-{
-    return dir == "." ? name : dir + "/" + name;
-}
+std::string join(const std::string& dir, const std::string& name) { return dir == "." ? name : dir + "/" + name; }
 
 std::string tempName(const std::string& dir)
 {
@@ -54,7 +51,7 @@ Fault resolve(const std::string& name, Place& place)
         if (!place.exists) {
             if (errno != ENOENT)
                 return fileFault("open", name, errno);
-            break;   // a missing file, or a link to one: it is created there
+            break;  // a missing file, or a link to one: it is created there
         }
         if (!S_ISLNK(place.st.st_mode))
             break;

@@ -13,8 +13,8 @@ namespace qv {
 // Where a name finally leads through symbolic links: the name itself when it
 // is not a link. The file there need not exist yet.
 struct Place {
-    std::string path;   // the real file
-    std::string dir;    // its directory
+    std::string path;  // the real file
+    std::string dir;   // its directory
     bool exists = false;
     struct stat st {};  // the file's status, where it exists
 };

@@ -44,7 +44,7 @@ int find(const Args& a)
         return caseFold(r.name).find(text) == std::string::npos && caseFold(r.serial).find(text) == std::string::npos;
     });
     printRecords(records, a.json);
-    return records.empty() ? kFailed : kDone;   // as grep: nothing found is no error to say
+    return records.empty() ? kFailed : kDone;  // as grep: nothing found is no error to say
 }
 
 int check(const Args& a)

@@ -61,15 +61,9 @@ File* Rebuild::out()
     return out_;
 }
 
-Fault Rebuild::piece(long from, long to)
-{
-    return out() ? copyRange(change_.data(), from, to, *out_) : fault_;
-}
+Fault Rebuild::piece(long from, long to) { return out() ? copyRange(change_.data(), from, to, *out_) : fault_; }
 
-Fault Rebuild::tail(long from)
-{
-    return how_ == Through::Memory ? piece(from, -1) : throughScratch(from, -1, nullptr);
-}
+Fault Rebuild::tail(long from) { return how_ == Through::Memory ? piece(from, -1) : throughScratch(from, -1, nullptr); }
 
 Fault Rebuild::head(long to, long& stars)
 {

@@ -11,12 +11,12 @@ namespace qv {
 
 struct Selection {
     enum Outcome { Empty, Rejected, Found, Failed } outcome = Failed;
-    char N = 0, N2 = 0;     // total field as read
-    int PO = 0;             // total, decoded
-    char SC1 = 0, SC2 = 0;  // typed code
-    int PO_2 = 0;           // typed code, decoded
-    long Seeker = 0;        // offset of the units digit of the record's code
-    std::unique_ptr<Shown> shown = std::make_unique<Shown>();   // the data file listed
+    char N = 0, N2 = 0;                                        // total field as read
+    int PO = 0;                                                // total, decoded
+    char SC1 = 0, SC2 = 0;                                     // typed code
+    int PO_2 = 0;                                              // typed code, decoded
+    long Seeker = 0;                                           // offset of the units digit of the record's code
+    std::unique_ptr<Shown> shown = std::make_unique<Shown>();  // the data file listed
 };
 
 // The edit lists whole records and asks which one to change; the show and

@@ -57,12 +57,12 @@ std::string caseFold(std::string_view bytes)
         bytes,
         [&](std::string_view run) {
             utf8proc_uint8_t* folded = nullptr;
-            const auto n = utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(run.data()),
-                                        static_cast<utf8proc_ssize_t>(run.size()), &folded,
-                                        static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD));
+            const auto n = utf8proc_map(
+                reinterpret_cast<const utf8proc_uint8_t*>(run.data()), static_cast<utf8proc_ssize_t>(run.size()),
+                &folded, static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE | UTF8PROC_CASEFOLD));
             std::unique_ptr<utf8proc_uint8_t, decltype(&std::free)> own(folded, &std::free);
             if (n < 0)
-                out.append(run);   // cannot happen for whole characters; then compared as they are
+                out.append(run);  // cannot happen for whole characters; then compared as they are
             else
                 out.append(reinterpret_cast<const char*>(folded), static_cast<std::size_t>(n));
         },
@@ -99,7 +99,7 @@ std::string fromUtf8(std::string_view text)
     for (std::size_t n; !text.empty(); text.remove_prefix(n)) {
         n = character(text, cp);
         if (n == 0)
-            n = 1, cp = -1;   // not UTF-8 after all: kept as it is
+            n = 1, cp = -1;  // not UTF-8 after all: kept as it is
         if (cp >= kFirstStray)
             out.push_back(static_cast<char>(cp - kStrayBase));
         else

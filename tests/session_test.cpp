@@ -37,7 +37,7 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Case {
-    std::map<std::string, std::string> start, expected, text;   // text: the sections by kind
+    std::map<std::string, std::string> start, expected, text;  // text: the sections by kind
     std::set<std::string> present;
 };
 
@@ -52,9 +52,11 @@ const std::pair<std::string, std::string> kTokens[] = {
     {"{banner}", "Quorvane (Text Version v1.1.2) for Linux. \ncode:KX-P-1 \n"},
     {"{new}", "Data file not found , creating a one ... \n"},
     {"{loaded}", "Data file loaded successful .... \n"},
-    {"{menu}", "\n(1)Enter new S/N to DataBase \n(2)Edit the exist data \n(3)Delete the exist data \n"
-               "(4)Load the VELK files \n(5)Save the VELK files as text file \n(6)Search S/N in DataBase \n"
-               "(7)View full data \n(8)View README \n(9)Check the data file \n(R)VELK Recovery \n(Q)Quit \n" + kPrompt},
+    {"{menu}",
+     "\n(1)Enter new S/N to DataBase \n(2)Edit the exist data \n(3)Delete the exist data \n"
+     "(4)Load the VELK files \n(5)Save the VELK files as text file \n(6)Search S/N in DataBase \n"
+     "(7)View full data \n(8)View README \n(9)Check the data file \n(R)VELK Recovery \n(Q)Quit \n"
+         + kPrompt},
     {"{damaged}", "The data file is damaged , nothing has been changed , please check it (9) or recover it (R) . "},
     {"{nonl}\n", ""},
 };
@@ -79,7 +81,7 @@ Case parse(const fs::path& path)
 {
     Case c;
     std::istringstream text(slurp(path));
-    std::vector<std::pair<std::vector<std::string>, std::string>> sections;   // header words, body
+    std::vector<std::pair<std::vector<std::string>, std::string>> sections;  // header words, body
     for (std::string line; std::getline(text, line);) {
         std::istringstream words(line.substr(std::min<std::size_t>(3, line.size())));
         if (line.rfind("== keys ", 0) == 0)
@@ -96,9 +98,12 @@ Case parse(const fs::path& path)
         if (head.size() == 4 && head[2] == "<")
             body = slurp(path.parent_path() / "shared" / head[3]), names = {head[1]};
         for (const std::string& name : names) {
-            if (kind == "start") c.start[name] = body;
-            if (kind == "file") c.expected[name] = body;
-            if (kind == "same") c.expected[name] = c.start.at(name);
+            if (kind == "start")
+                c.start[name] = body;
+            if (kind == "file")
+                c.expected[name] = body;
+            if (kind == "same")
+                c.expected[name] = c.start.at(name);
             if (kind == "file" || kind == "same" || kind == "exists")
                 c.present.insert(name);
         }
@@ -118,10 +123,10 @@ std::string difference(const std::string& want, const std::string& got)
         g += skip - w;
         std::size_t next = want.find("{skip}", skip + 6);
         std::string after = want.substr(skip + 6, next == std::string::npos ? next : next - skip - 6);
-        std::size_t found = next != std::string::npos ? got.find(after, g)
-                                                      : got.size() - std::min(got.size() - g, after.size());
+        std::size_t found =
+            next != std::string::npos ? got.find(after, g) : got.size() - std::min(got.size() - g, after.size());
         if (found == std::string::npos || got.substr(g, found - g).find(kPrompt) != std::string::npos)
-            break;   // a skip never passes over a menu prompt: it stays inside one operation
+            break;  // a skip never passes over a menu prompt: it stays inside one operation
         g = found;
     }
     std::size_t at = 0;
@@ -130,16 +135,17 @@ std::string difference(const std::string& want, const std::string& got)
     if (w + at == want.size() && g + at == got.size())
         return "";
     std::size_t back = std::min<std::size_t>(at, 60);
-    return "first difference at byte " + std::to_string(g + at) + "\n--- expected ---\n" +
-           want.substr(w + at - back, 120) + "\n--- got ---\n" + got.substr(g + at - back, 120) + "\n---";
+    return "first difference at byte " + std::to_string(g + at) + "\n--- expected ---\n"
+        + want.substr(w + at - back, 120) + "\n--- got ---\n" + got.substr(g + at - back, 120) + "\n---";
 }
 
 // Runs the menu with the typed input; the screen, and the status if not 0.
 std::string runMenu(const Case& c, const fs::path& dir, const fs::path& io)
 {
     std::ofstream(io / "stdin", std::ios::binary) << c.text.at("stdin");
-    int status = std::system(("cd '" + dir.string() + "' && timeout 30 '" QUORVANE_BINARY "' <'" + (io / "stdin").string()
-                              + "' >'" + (io / "out").string() + "'").c_str());
+    int status = std::system(("cd '" + dir.string() + "' && timeout 30 '" QUORVANE_BINARY "' <'"
+                              + (io / "stdin").string() + "' >'" + (io / "out").string() + "'")
+                                 .c_str());
     return slurp(io / "out") + (status ? "\n(status " + std::to_string(status) + ")" : "");
 }
 
@@ -152,8 +158,9 @@ std::string transcript(const std::string& script, const fs::path& dir, const fs:
     for (std::string line; std::getline(lines, line);) {
         if (line.rfind("$ ", 0) != 0)
             continue;
-        std::string cmd = "QUORVANE='" QUORVANE_BINARY "'; quorvane() { \"$QUORVANE\" \"$@\"; }; cd '" + dir.string() + "' && { " + line.substr(2)
-                          + "\n} </dev/null >'" + (io / "out").string() + "' 2>'" + (io / "err").string() + "'";
+        std::string cmd = "QUORVANE='" QUORVANE_BINARY "'; quorvane() { \"$QUORVANE\" \"$@\"; }; cd '" + dir.string()
+            + "' && { " + line.substr(2) + "\n} </dev/null >'" + (io / "out").string() + "' 2>'" + (io / "err").string()
+            + "'";
         int status = WEXITSTATUS(std::system(cmd.c_str()));
         out += line + "\n" + slurp(io / "out");
         std::istringstream err(slurp(io / "err"));
@@ -187,7 +194,7 @@ TEST_P(Session, MatchesByteForByte)
     EXPECT_EQ(difference(c.text["cli"], transcript(c.text["cli"], dir, io)), "") << "from the commands";
     std::set<std::string> found;
     for (const auto& entry : fs::directory_iterator(dir))
-        if (entry.path().filename() != ".quorvane.lock")   // kept for good, like any lock file
+        if (entry.path().filename() != ".quorvane.lock")  // kept for good, like any lock file
             found.insert(entry.path().filename().string());
     EXPECT_EQ(found, c.present) << "files in the working directory";
     for (auto& [name, bytes] : c.expected)

@@ -18,7 +18,7 @@
 
 namespace {
 
-long count = 0;   // one count for every kind of call
+long count = 0;  // one count for every kind of call
 
 template <typename F>
 F real(const char* name)
@@ -82,11 +82,11 @@ int close(int fd)
     return flags >= 0 && (flags & O_ACCMODE) != O_RDONLY ? counted(call) : call();
 }
 
-#define COUNTED(ret, name, params, args)                    \
-    ret name params                                         \
-    {                                                       \
-        static auto f = real<ret(*) params>(#name);         \
-        return counted([&] { return f args; });             \
+#define COUNTED(ret, name, params, args)                                                                               \
+    ret name params                                                                                                    \
+    {                                                                                                                  \
+        static auto f = real<ret(*) params>(#name);                                                                    \
+        return counted([&] { return f args; });                                                                        \
     }
 
 COUNTED(ssize_t, pwrite, (int fd, const void* b, size_t n, off_t o), (fd, b, n, o))

@@ -3,8 +3,8 @@
 // and there are at most 99 of them, with exactly those records; otherwise it
 // names the first ten lines that stand in the way and counts the rest. The
 // model below knows the rules from the manual, not from the program's code.
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -28,12 +28,15 @@ bool acceptable(std::string_view line, qv::NewRecord& r)
     if (tab == std::string_view::npos)
         return false;
     r = {std::string(line.substr(0, tab)), std::string(line.substr(tab + 1))};
-    auto holds = [](std::string_view s, std::string_view set) { return s.find_first_of(set) != std::string_view::npos; };
+    auto holds = [](std::string_view s, std::string_view set) {
+        return s.find_first_of(set) != std::string_view::npos;
+    };
     auto control = [](std::string_view t) {
-        return std::any_of(t.begin(), t.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+        return std::any_of(t.begin(), t.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
     };
     return r.name.size() <= 59 && r.serial.size() <= 59 && !r.serial.empty() && !holds(r.name, "()[]*?#")
-           && !holds(r.serial, "()[]*?# ") && !control(r.name) && !control(r.serial);
+        && !holds(r.serial, "()[]*?# ") && !control(r.name) && !control(r.serial);
 }
 
 // The records, and the numbers of the lines that cannot be taken.
@@ -46,7 +49,7 @@ std::vector<int> model(std::string_view input, std::vector<qv::NewRecord>& recor
         std::string_view line = input.substr(0, nl);
         input.remove_prefix(nl == std::string_view::npos ? input.size() : nl + 1);
         ++number;
-        if (line.size() > 120) {   // name, tab, serial and CR at the most: the rest is not read
+        if (line.size() > 120) {  // name, tab, serial and CR at the most: the rest is not read
             bad.push_back(number);
             break;
         }
@@ -54,7 +57,7 @@ std::vector<int> model(std::string_view input, std::vector<qv::NewRecord>& recor
             line.remove_suffix(1);
         if (line.empty())
             continue;
-        if (++filled > 99) {   // more than a catalogue can hold: the rest is not read
+        if (++filled > 99) {  // more than a catalogue can hold: the rest is not read
             bad.push_back(number);
             break;
         }

@@ -76,7 +76,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
     require(!layout || layout.kind == qv::Fault::Damaged, "the layout check failed for another reason");
     qv::Counts counts;
     require(!qv::countMarks(counts), "the counts could not be read");
-    require(counts.total == (size > 14 ? qv::decodeTwo(data[13], data[14]) : size > 13 ? qv::decodeTwo(data[13], -1) : 0),
+    require(counts.total
+                == (size > 14       ? qv::decodeTwo(data[13], data[14])
+                        : size > 13 ? qv::decodeTwo(data[13], -1)
+                                    : 0),
             "the total field decoded wrongly");
     if (!layout) {
         require(serialise(records) == bytes, "a sound file does not put itself back together");

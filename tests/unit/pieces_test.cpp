@@ -37,8 +37,8 @@ TEST_F(InDir, BytesAndCopiesAcrossWindows)
 {
     std::string bytes(3 * File::kWindow + 17, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xff);   // every byte value, 255 included
-    std::ofstream("f") << std::string(5 * File::kWindow, 'o');    // old bytes, longer
+        bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xff);  // every byte value, 255 included
+    std::ofstream("f") << std::string(5 * File::kWindow, 'o');   // old bytes, longer
     File f;
     ASSERT_TRUE(f.open("f", File::Mode::Scratch));
     EXPECT_EQ(f.getAt(0), File::kEnd) << "a scratch file starts empty";
@@ -55,7 +55,7 @@ TEST_F(InDir, BytesAndCopiesAcrossWindows)
     EXPECT_EQ(f.getAt(static_cast<long>(bytes.size())), File::kEnd) << "the old bytes behind are not its own";
     ASSERT_TRUE(f.close());
     EXPECT_EQ(slurp("f"), bytes);
-    for (long from : {3L, static_cast<long>(bytes.size()) - 100}) {   // in the kernel, through the window
+    for (long from : {3L, static_cast<long>(bytes.size()) - 100}) {  // in the kernel, through the window
         File in, out;
         ASSERT_TRUE(in.open("f", File::Mode::Read) && out.open("g", File::Mode::Scratch));
         in.seek(from);
@@ -69,12 +69,12 @@ TEST_F(InDir, LayoutCheckAcceptsOnlyTheSoundLayout)
     const std::string head = "Data Total : 02 \n\n", one = "(01)[ Alpha ]*\nA-1 #\n";
     EXPECT_TRUE(sound("Data Total : 00 \n\n"));
     EXPECT_TRUE(sound(head + one + "(02)[  ]*\nB #\n"));
-    EXPECT_FALSE(sound("Data Total : 03 \n\n" + one + "(02)[ B ]*\nB #\n"));   // total above count
-    EXPECT_FALSE(sound(head + "(02)[ B ]*\nB #\n" + one));                     // codes out of order
-    EXPECT_FALSE(sound(head + one + "(02)[ B ]*\nB-? #\n"));                   // cut mark
-    EXPECT_FALSE(sound(head + one + "(02)[ B ]\nB #\n"));                      // title without '*'
-    EXPECT_FALSE(sound(head + one + "(02)[ B ]*\nB #"));                       // last line cut short
-    EXPECT_FALSE(sound(head + one + "(02)[ B]*\nB #\n"));                      // blank before ']' missing
+    EXPECT_FALSE(sound("Data Total : 03 \n\n" + one + "(02)[ B ]*\nB #\n"));  // total above count
+    EXPECT_FALSE(sound(head + "(02)[ B ]*\nB #\n" + one));                    // codes out of order
+    EXPECT_FALSE(sound(head + one + "(02)[ B ]*\nB-? #\n"));                  // cut mark
+    EXPECT_FALSE(sound(head + one + "(02)[ B ]\nB #\n"));                     // title without '*'
+    EXPECT_FALSE(sound(head + one + "(02)[ B ]*\nB #"));                      // last line cut short
+    EXPECT_FALSE(sound(head + one + "(02)[ B]*\nB #\n"));                     // blank before ']' missing
     EXPECT_FALSE(sound(""));
 }
 
