@@ -124,7 +124,8 @@ Fault replaceData(Replacement kind, const char* source, std::string_view text)
     // What stands there is the user's: a FIFO or a device is never replaced.
     if (place.exists && !S_ISREG(place.st.st_mode))
         return fileFault("write", kDataFile, msg::kWhyNotRegular);
-    if (kind == Replacement::Load && place.exists && place.st.st_dev == from.dev && place.st.st_ino == from.ino)
+    if (kind == Replacement::Load && source && place.exists && place.st.st_dev == from.dev
+        && place.st.st_ino == from.ino)
         return fault(Fault::SelfLoad, source);
     Commit next(place, kDataFile);
     File* to = next.out();

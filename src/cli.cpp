@@ -73,9 +73,9 @@ void printUsage()
 {
     std::string text(msg::kUsage);
     for (const Command& c : kCommands) {
-        char line[128];
-        std::snprintf(line, sizeof line, "  %-34s %s\n", c.synopsis, c.what);
-        text += line;
+        std::string synopsis = c.synopsis;
+        synopsis.resize(std::max<std::size_t>(synopsis.size(), 34), ' ');
+        text.append("  ").append(synopsis).append(" ").append(c.what).append("\n");
     }
     print(text + std::string(msg::kUsageEnd));
 }
@@ -111,7 +111,7 @@ int usage(const std::string& who, const std::string& why, const char* suggestion
     if (suggestion)
         text.append(msg::kDidYouMean).append(suggestion).append("'?\n");
     text.append(msg::kTryHelp).append("\n");
-    std::fputs(text.c_str(), stderr);
+    (void)std::fputs(text.c_str(), stderr);  // nowhere left to tell if this fails
     return kUsage;
 }
 
@@ -179,8 +179,8 @@ int finish(const std::string& what, int status)
 {
     flushOutput();
     if (outputError() == EPIPE) {
-        std::signal(SIGPIPE, SIG_DFL);
-        std::raise(SIGPIPE);
+        (void)std::signal(SIGPIPE, SIG_DFL);
+        (void)std::raise(SIGPIPE);  // ends the program; if it cannot, the status follows
     }
     if (outputError() == 0)
         return status;

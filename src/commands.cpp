@@ -61,7 +61,7 @@ int complain(const std::string& cmd, const std::string& file, std::string_view w
     if (!file.empty())
         line.append(file).append(": ");
     line.append(why).append("\n");
-    std::fputs(line.c_str(), stderr);
+    (void)std::fputs(line.c_str(), stderr);  // nowhere left to tell if this fails
     return kFailed;
 }
 

@@ -35,7 +35,7 @@ Fault Commit::failed(Fault f)
         ::unlink(temp_.c_str());
         pending_ = false;
     }
-    return fault_ = f;
+    return fault_ = std::move(f);
 }
 
 Fault Commit::finish(const char* backupName, Identity* now)

@@ -47,7 +47,7 @@ public:
         // write, so that a change can be put right in it before it is used.
         Fresh,
     };
-    static constexpr std::size_t kWindow = 64 * 1024;
+    static constexpr std::size_t kWindow = std::size_t{64} * 1024;
     static constexpr int kEnd = -1;
     // error() for a file that is not a regular file.
     static constexpr int kNotRegular = -2;

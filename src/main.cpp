@@ -9,6 +9,6 @@ int main(int argc, char** argv)
     // A reader that goes away (a script piping into head) must not kill an
     // operation halfway through its files; the write fails, and the command
     // line ends quietly once its work is done.
-    std::signal(SIGPIPE, SIG_IGN);
+    (void)std::signal(SIGPIPE, SIG_IGN);
     return qv::runProgram(argc, argv);
 }

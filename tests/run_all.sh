@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the program and its tests twice, plainly and with AddressSanitizer
 # and UndefinedBehaviorSanitizer, and runs every test in both builds; then,
-# where clang is there, builds the fuzz targets and runs each for a while.
+# where clang is there, builds the fuzz targets and runs each for a while;
+# last, holds the tree to its .clang-format and .clang-tidy.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 for kind in plain sanitize; do
@@ -18,3 +19,4 @@ if command -v clang++ >/dev/null; then
 else
     echo "clang++ is not installed: the fuzz targets in tests/fuzz were NOT built or run"
 fi
+bash tests/lint.sh

@@ -17,7 +17,7 @@ namespace {
 void require(bool ok, const char* what)
 {
     if (!ok) {
-        std::fprintf(stderr, "oracle failed: %s\n", what);
+        (void)std::fprintf(stderr, "oracle failed: %s\n", what);
         std::abort();
     }
 }

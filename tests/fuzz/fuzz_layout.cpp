@@ -32,7 +32,7 @@ void spit(const char* name, const std::string& bytes) { std::ofstream(name, std:
 void require(bool ok, const char* what)
 {
     if (!ok) {
-        std::fprintf(stderr, "oracle failed: %s\n", what);
+        (void)std::fprintf(stderr, "oracle failed: %s\n", what);
         std::abort();
     }
 }
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     static char dir[] = "/tmp/quorvane-fuzz-XXXXXX";
     if (!mkdtemp(dir) || chdir(dir) != 0)
         std::abort();
-    std::atexit([] { std::filesystem::remove_all(dir); });
+    (void)std::atexit([] { std::filesystem::remove_all(dir); });
     return 0;
 }
 

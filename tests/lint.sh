@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Holds the tree to its .clang-format and .clang-tidy, where the tools are
+# installed; says plainly what it could not run. The compile commands come
+# from the builds run_all.sh made.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+status=0
+sources=(src/*.cpp src/*.h tests/*.cpp tests/*/*.cpp)
+if command -v clang-format >/dev/null; then
+    clang-format --dry-run --Werror "${sources[@]}" || status=1
+    [ $status = 0 ] && echo "clang-format: the tree is formatted"
+else
+    echo "clang-format is not installed: the formatting was NOT checked"
+fi
+if command -v clang-tidy >/dev/null; then
+    tidy() {   # build folder, files
+        local dir=$1
+        shift
+        printf '%s\n' "$@" | xargs -P2 -n4 clang-tidy -p "$dir" --quiet 2>/dev/null
+    }
+    { tidy build-test-plain src/*.cpp tests/session_test.cpp tests/unit/*.cpp tests/crash/*.cpp
+      [ -d build-test-fuzz ] && tidy build-test-fuzz tests/fuzz/*.cpp; } > build-test-plain/tidy.log
+    if grep -q -E '(warning|error):' build-test-plain/tidy.log; then
+        cat build-test-plain/tidy.log
+        status=1
+    else
+        echo "clang-tidy: no findings"
+    fi
+else
+    echo "clang-tidy is not installed: the checks of .clang-tidy were NOT run"
+fi
+exit $status
