@@ -95,7 +95,11 @@ inline constexpr T kProblems = "There have some problems in the data file . ";
 
 // Command line: the usage, and the reasons given on standard error after
 // "quorvane: COMMAND: FILE: "
-inline constexpr T kVersion = "quorvane 1.1.2";
+inline constexpr T kVersion = "quorvane 1.1.2\n"
+                              "Copyright (C) 2026 The Quorvane developers.\n"
+                              "License MIT: <https://opensource.org/license/mit>.\n"
+                              "This is free software: you are free to change and redistribute it.\n"
+                              "There is NO WARRANTY, to the extent permitted by law.";
 inline constexpr T kUsage = "Usage: quorvane [-C DIR] [COMMAND [ARGUMENTS]]\n"
                             "Keeps a catalogue of software titles and serial numbers in velk.dat, with a\n"
                             "backup in backup.bak, in $QUORVANE_DIR or else in the current directory.\n"
