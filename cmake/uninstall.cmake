@@ -1,0 +1,15 @@
+# Removes what the last install put down, as its install_manifest.txt lists it.
+# Usage: cmake -DMANIFEST=.../install_manifest.txt -P uninstall.cmake
+if(NOT EXISTS "${MANIFEST}")
+  message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} is not there (run the install first)")
+endif()
+file(STRINGS "${MANIFEST}" installed)
+foreach(file IN LISTS installed)
+  set(path "$ENV{DESTDIR}${file}")
+  if(EXISTS "${path}" OR IS_SYMLINK "${path}")
+    message(STATUS "Removing ${path}")
+    file(REMOVE "${path}")
+  else()
+    message(STATUS "Already gone: ${path}")
+  endif()
+endforeach()

@@ -1,0 +1,55 @@
+# fish completion for quorvane: its commands, their options, and after show,
+# edit and delete the record codes of the catalogue that -C or QUORVANE_DIR
+# names, each with its name.
+
+# The -C option on the command line so far, to pass on to quorvane list.
+function __quorvane_dir
+    set -l words (commandline -opc)
+    set -l i 2
+    while test $i -le (count $words)
+        switch $words[$i]
+            case -C --directory
+                set i (math $i + 1)
+                test $i -le (count $words); and echo -C; and echo $words[$i]
+            case '--directory=*'
+                echo -C
+                string replace -- --directory= '' $words[$i]
+            case '-C?*'
+                echo -C
+                string sub -s 3 -- $words[$i]
+        end
+        set i (math $i + 1)
+    end
+end
+
+# "01<TAB>name<TAB>serial" becomes "01<TAB>name": the code, described by its name.
+function __quorvane_codes
+    quorvane (__quorvane_dir) list 2>/dev/null | string replace -r '^([^\t]*\t[^\t]*)\t.*$' '$1'
+end
+
+set -l commands list show find add edit delete check export load recover import help
+complete -c quorvane -f
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -s C -l directory -x -a '(__fish_complete_directories)' -d 'Work in DIR'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -s V -l version -d 'Show the version'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a list -d 'Every record'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a show -d 'One record'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a find -d 'Records holding a text, in any case'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a add -d 'Add a record'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a edit -d "Change a record's name, serial or both"
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a delete -d 'Remove records'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a check -d 'Count what the data file check counts'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a export -d 'Copy velk.dat to a file'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a load -d 'Replace velk.dat with a copy of a file'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a recover -d 'Bring back velk.dat from backup.bak'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a import -d 'Add the records of a file'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a help -d "Show the help, or a command's"
+complete -c quorvane -n "__fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
+complete -c quorvane -n '__fish_seen_subcommand_from list find' -l json -d 'One JSON array'
+complete -c quorvane -n '__fish_seen_subcommand_from show' -l json -d 'Its JSON object'
+complete -c quorvane -n '__fish_seen_subcommand_from import' -l json -d "The array that 'list --json' prints"
+complete -c quorvane -n '__fish_seen_subcommand_from edit' -s n -l name -x -d 'The new name'
+complete -c quorvane -n '__fish_seen_subcommand_from edit' -s s -l serial -x -d 'The new serial'
+complete -c quorvane -n '__fish_seen_subcommand_from show edit delete' -x -a '(__quorvane_codes)'
+complete -c quorvane -n '__fish_seen_subcommand_from export load import' -F
+complete -c quorvane -n '__fish_seen_subcommand_from help' -x -a "$commands"
