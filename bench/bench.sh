@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Measures what the operations cost: system calls, wall time and peak memory.
+# The net system calls of an operation are its count less the baseline's.
 # Usage: bash bench/bench.sh        (needs strace and GNU time)
 # Wall time is the best of five runs in a scratch directory (the disk here is
 # noisy); nothing here is a pass/fail test.
@@ -61,6 +62,7 @@ measure "show record 50 of 99" r99.dat $'6\n50\nq'
 measure "delete record 01 of 99" r99.dat $'3\n01\ny\nq'
 measure "edit name of record 01 of 99" r99.dat $'2\n01\ny\nA new name\nn\nq'
 measure "edit serial of record 99 of 99" r99.dat $'2\n99\nn\ny\nNEW-SERIAL\nq'
+measure "check of 99 records" r99.dat $'9\nq'
 
 for size in 1 64; do
     f=big$size.dat

@@ -1,45 +1,68 @@
 #!/usr/bin/env bash
-# A full session (99 adds, 99 shows, 30 edits, 99 deletes in one run of the
-# menu) against its floor: the same number of bare crash-safe replacements
-# with a backup (bench/floor.cpp), on the working disk and on /dev/shm.
-# Reports the best of nine runs of each; nothing here passes or fails.
+# A full session (99 adds, 99 shows, 30 two-field edits, 99 deletes in one
+# run of the menu: 258 commits) against its floors (bench/floor.cpp): the
+# same number of bare crash-safe replacements with a backup, and those plus
+# the 705 scratch-file writes the dialogue must leave, on the working disk
+# and on /dev/shm. The three run in turn, 15 rounds; it reports the best
+# of each, how far the median lies above it, and the ratios of the bests.
+# Nothing here passes or fails.
 # Usage: bash bench/session.sh BINARY
 set -euo pipefail
 bin=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 floor=$(mktemp -d)/floor
 g++ -O2 -std=c++20 -o "$floor" "$here/floor.cpp"
-changes=$((99 + 30 + 99))
+changes=$((99 + 2 * 30 + 99))
+scratch=$((99 + 99 + 30 * 7 + 99 * 3))   # format.dat; seach.log; seach, 2 format, 2 velk3, 2 velk2; seach, velk2, velk3
 
 input=$(mktemp)
 {
     for ((i = 1; i <= 99; i++)); do printf '1\nSoftware title %d\nSERIAL-%06d-XYZ\ny\n' $i $i; done
     for ((i = 1; i <= 99; i++)); do printf '6\n%02d\n' $i; done
-    for ((i = 1; i <= 30; i++)); do printf '2\n%02d\ny\nA new name %d\nn\n' $((i * 3)) $i; done
+    for ((i = 1; i <= 30; i++)); do printf '2\n%02d\ny\nA new name %d\ny\nNEW-SERIAL-%d\n' $((i * 3)) $i $i; done
     for ((i = 1; i <= 99; i++)); do printf '3\n01\ny\n'; done
     printf 'q\n'
 } > "$input"
 
-best() {   # directory, command...: the least wall time of nine runs in a cleared directory
-    local dir=$1 least=999999999999 start end
-    shift
-    for _ in 1 2 3 4 5 6 7 8 9; do
-        rm -rf "$dir" && mkdir "$dir" && cd "$dir"
-        start=$(date +%s%N); "$@"; end=$(date +%s%N)
-        (( (end - start) < least )) && least=$((end - start))
+# Runs the session, the commit floor and the dialogue floor in turn, 15
+# rounds, each in a cleared directory, so that whatever else the machine
+# does weighs on all three alike; prints each one's times in microseconds.
+rounds() {   # directory
+    local dir=$1 start end what
+    for _ in $(seq 15); do
+        for what in session bare dialogue; do
+            rm -rf "$dir" && mkdir "$dir" && cd "$dir" && sync
+            start=${EPOCHREALTIME/./}; $what; end=${EPOCHREALTIME/./}
+            echo "$what $((end - start))"
+        done
     done
-    awk -v ns=$least 'BEGIN {printf "%.4f", ns / 1e9}'
 }
 session() { "$bin" < "$input" > /dev/null; }
 bare() { "$floor" . $changes; }
+dialogue() { "$floor" . $changes $scratch; }
+
+# The best of each, how far the median lies above it, and the ratios of the bests.
+report() {   # name; the times on standard input
+    local times best median line=$1:
+    declare -A least
+    times=$(cat)
+    for what in session bare dialogue; do
+        mapfile -t sorted < <(awk -v w=$what '$1 == w {print $2}' <<<"$times" | sort -n)
+        best=${sorted[0]} median=${sorted[$(( ${#sorted[@]} / 2 ))]}
+        least[$what]=$best
+        line+=$(awk -v w=$what -v b=$best -v m=$median -v c=$changes -v s=$scratch 'BEGIN {
+            label = w == "session" ? " session" : w == "bare" ? "; commit floor (" c " commits)" : "; dialogue floor (and " s " scratch writes)"
+            printf "%s %.4fs (median +%d%%)", label, b / 1e6, (m - b) * 100 / b }')
+        [ $what = session ] || line+=$(awk -v a=${least[session]} -v b=$best 'BEGIN {printf ", ratio %.2f", a / b}')
+    done
+    echo "$line"
+}
 
 for place in "working disk:$(dirname "$floor")" "/dev/shm:/dev/shm"; do
     name=${place%%:*} dir=$(mktemp -d "${place#*:}/quorvane-bench.XXXXXX")
-    s=$(best "$dir/run" session) f=$(best "$dir/run" bare)
+    rounds "$dir/run" | report "$name"
     (cd "$dir/run" && rm -rf ./* ./.q* && session)
     grep -q '^Data Total : 00 $' "$dir/run/velk.dat" || echo "the session did not end with an empty file"
-    printf '%-13s session %8ss   floor (%d replacements) %8ss   ratio %s\n' "$name" "$s" $changes "$f" \
-        "$(awk -v a="$s" -v b="$f" 'BEGIN {printf "%.2f", a / b}')"
     rm -rf "$dir"
 done
 rm -rf "$(dirname "$floor")" "$input"

@@ -7,11 +7,67 @@
 
 namespace qv {
 
+namespace {
+
+struct Kept {
+    File file;
+    Identity id;
+    std::optional<Fault> layout;
+    int total = 0;
+};
+
+Kept& kept()
+{
+    static Kept k;
+    return k;
+}
+
+// The kept data file, where velk.dat is still that file.
+bool takeKept(Shown& s, std::optional<Fault>& layout, int& total)
+{
+    Kept& k = kept();
+    if (!k.file.isOpen())
+        return false;
+    struct stat now;
+    if (::stat(kDataFile, &now) != 0 || identityOf(now) != k.id) {
+        k.file.close();
+        return false;
+    }
+    s.file.swap(k.file);
+    s.file.seek(0);
+    s.id = k.id;
+    s.st = now;
+    layout = k.layout;
+    total = k.total;
+    return true;
+}
+
+}  // namespace
+
+void keepData(File& file, const Identity& id, std::optional<Fault> layout, int total)
+{
+    Kept& k = kept();
+    k.file.close();
+    k.file.swap(file);
+    k.id = id;
+    k.layout = std::move(layout);
+    k.total = total;
+}
+
+Shown::~Shown()
+{
+    // Left for the next operation, unless a change put a newer file there.
+    if (file.isOpen() && !kept().file.isOpen())
+        keepData(file, id, layout_, total_);
+}
+
 Fault Shown::open(bool mayBeMissing)
 {
     layout_.reset();
     file.close();
     missing = false;
+    if (takeKept(*this, layout_, total_))
+        return {};
     if (file.open(kDataFile, File::Mode::Read) && file.identify(id, &st))
         return {};
     if (!mayBeMissing || file.error() != ENOENT)
@@ -23,12 +79,15 @@ Fault Shown::open(bool mayBeMissing)
     return {};
 }
 
-Fault Shown::check(int* total)
+Fault Shown::check(int* total, const Place* now)
 {
-    if (::stat(kDataFile, &st) != 0) {
-        if (errno == ENOENT && missing)
+    const bool there = now ? now->exists : ::stat(kDataFile, &st) == 0;
+    if (now && there)
+        st = now->st;
+    if (!there) {
+        if ((now || errno == ENOENT) && missing)
             return sound(total);  // still not there
-        return fileFault("open", kDataFile, errno);
+        return fileFault("open", kDataFile, now ? ENOENT : errno);
     }
     if (missing || identityOf(st) != id)
         return fault(Fault::Changed, kDataFile);
@@ -57,7 +116,7 @@ Change::Change(Shown* shown, bool sameFile, bool mayCreate) : lock_(kDataFile)
         return;
     if (shown) {
         shown_ = shown;
-        fault_ = shown->check(&total_);
+        fault_ = shown->check(&total_, &lock_.place());
         if (fault_.kind != Fault::Changed || sameFile)
             return;
         shown_ = &own_;
@@ -82,22 +141,24 @@ File* Change::out()
     return next_->out();
 }
 
-Fault Change::commit(bool followed)
+Fault Change::commit(int total, bool followed)
 {
     if (!out())
         return fault_;
     followed = followed && shown_ != &own_;
     Identity now;
-    if ((fault_ = next_->finish(kBackupFile, followed ? &now : nullptr)))
+    fault_ = next_->finish(kBackupFile, &now);
+    if (fault_ && !fault_.late)
         return fault_;
+    keepData(next_->file(), now, Fault{}, total);
     if (followed) {
         shown_->file.close();
         shown_->id = now;
     }
-    return {};
+    return fault_;
 }
 
-Fault Change::commitFrom(File& source, bool followed)
+Fault Change::commitFrom(File& source, int total, bool followed)
 {
     File* to = out();
     if (!to)
@@ -107,7 +168,7 @@ Fault Change::commitFrom(File& source, bool followed)
         return fault_ = source.failed() ? source.fault() : to->fault();
     if (!source.close())
         return fault_ = source.fault();
-    return commit(followed);
+    return commit(total, followed);
 }
 
 Fault replaceData(Replacement kind, const char* source, std::string_view text)
@@ -119,8 +180,7 @@ Fault replaceData(Replacement kind, const char* source, std::string_view text)
     Identity from;
     if (source && !(in.open(source, File::Mode::Read) && in.identify(from)))
         return in.fault();
-    Place place = lock.place();
-    place.exists = ::stat(place.path.c_str(), &place.st) == 0;
+    const Place& place = lock.place();
     // What stands there is the user's: a FIFO or a device is never replaced.
     if (place.exists && !S_ISREG(place.st.st_mode))
         return fileFault("write", kDataFile, msg::kWhyNotRegular);
@@ -133,7 +193,11 @@ Fault replaceData(Replacement kind, const char* source, std::string_view text)
         return next.fault();
     if (!(source ? copyRest(in, *to) : to->write(text)))
         return in.failed() ? in.fault() : to->fault();
-    return next.finish(kind == Replacement::Load ? kBackupFile : nullptr);
+    Identity now;
+    Fault f = next.finish(kind == Replacement::Load ? kBackupFile : nullptr, &now);
+    if (!f || f.late)
+        keepData(next.file(), now);
+    return f;
 }
 
 }  // namespace qv

@@ -11,11 +11,17 @@
 namespace qv {
 
 // The data file as it was read for the user, kept open, and what it was.
+// When the operation ends, the file stays open for the next one (keepData).
 struct Shown {
     File file;
     Identity id;
     struct stat st {};
     bool missing = false;  // there was none: it reads as empty, and an add creates it
+
+    Shown() = default;
+    Shown(const Shown&) = delete;
+    Shown& operator=(const Shown&) = delete;
+    ~Shown();
 
     // Opens the data file as it stands now; with `mayBeMissing`, a data file
     // that is not there counts as an empty one.
@@ -24,7 +30,8 @@ struct Shown {
     Fault sound(int* total = nullptr);
     // Whether the data file is still this one and has the sound layout; the
     // handle is opened again where a change of this process closed it.
-    Fault check(int* total = nullptr);
+    // `now`: the data file as the lock found it, where it is held.
+    Fault check(int* total = nullptr, const Place* now = nullptr);
 
 private:
     std::optional<Fault> layout_;
@@ -44,14 +51,15 @@ public:
     int total() const { return total_; }
     // Where the new content goes; nullptr when it cannot be written (fault()).
     File* out();
-    // Puts the new content in place. With `followed`, a caller's `shown`
-    // then stands for the new file, so that a further step is checked
-    // against it.
-    Fault commit(bool followed = false);
+    // Puts the new content in place, a sound file of `total` records: the
+    // change made it from a sound file, so the next operation need not look
+    // at it again while it stands. With `followed`, a caller's `shown` then
+    // stands for the new file, so that a further step is checked against it.
+    Fault commit(int total, bool followed = false);
     // The same with the whole of a scratch file, settled, as the new content.
     // The scratch file is closed, and its close checked, before the commit:
     // nothing that can fail is left for after it.
-    Fault commitFrom(File& source, bool followed = false);
+    Fault commitFrom(File& source, int total, bool followed = false);
 
 private:
     Lock lock_;
@@ -61,6 +69,12 @@ private:
     Fault fault_;
     std::optional<Commit> next_;
 };
+
+// The data file as this process last read or wrote it stays open while the
+// program runs, with its bytes and its verdict: the next operation that finds
+// velk.dat still that very file (by the identity of its path) opens and reads
+// nothing again. A file that is not the data file as it stands is dropped.
+void keepData(File& file, const Identity& id, std::optional<Fault> layout = std::nullopt, int total = 0);
 
 // Puts a new content in place of the data file under the lock: the whole
 // file `source`, opened under the lock, or `text` where no source is named.

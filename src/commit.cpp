@@ -2,15 +2,26 @@
 
 #include <cerrno>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace qv {
 
-Commit::Commit(Place place, std::string shownName) : place_(std::move(place)), shown_(std::move(shownName))
+Commit::Commit(Place place, std::string shownName)
+    : place_(std::move(place)),
+      shown_(std::move(shownName)),
+      dir_(dirFd(place_.dir))
 {
+    if (dir_ < 0) {
+        fault_ = fileFault("write", shown_, errno);
+        return;
+    }
+    // A file that is there keeps its permission bits; the new file gets them
+    // as it is made, and is put right only where the umask took some away.
+    const mode_t mode = place_.exists ? place_.st.st_mode & 07777 : createdMode();
     for (int attempt = 0;; ++attempt) {
-        temp_ = tempName(place_.dir);
-        if ((pending_ = out_.open(temp_, File::Mode::Fresh))) {
+        temp_ = tempName();
+        if ((pending_ = out_.open(temp_, File::Mode::Fresh, dir_, mode & 0777))) {
             out_.showAs(shown_);
             break;
         }
@@ -19,9 +30,7 @@ Commit::Commit(Place place, std::string shownName) : place_(std::move(place)), s
             return;
         }
     }
-    // A file that is there keeps its permission bits.
-    mode_t mode = place_.exists ? place_.st.st_mode & 07777 : createdMode();
-    if (mode != createdMode() && ::fchmod(out_.fd(), mode) != 0)
+    if ((mode & ~(0777 & ~umaskOnce())) != 0 && ::fchmod(out_.fd(), mode) != 0)
         failed(fileFault("write", shown_, errno));
 }
 
@@ -32,13 +41,13 @@ Fault Commit::failed(Fault f)
 {
     if (pending_) {
         out_.close();
-        ::unlink(temp_.c_str());
+        ::unlinkat(dir_, temp_.c_str(), 0);
         pending_ = false;
     }
     return fault_ = std::move(f);
 }
 
-Fault Commit::finish(const char* backupName, Identity* now)
+Fault Commit::finish(const char* backupName, Identity* now, struct stat* status)
 {
     if (fault_)
         return fault_;
@@ -47,16 +56,15 @@ Fault Commit::finish(const char* backupName, Identity* now)
     if (backupName && place_.exists)
         if (Fault f = keepBackup(backupName))
             return failed(f);
-    if (::rename(temp_.c_str(), place_.path.c_str()) != 0)
+    if (::renameat(dir_, temp_.c_str(), dir_, baseOf(place_.path).c_str()) != 0)
         return failed(fileFault("write", shown_, errno));
     pending_ = false;
     if (chmodBackup_)
         ::chmod(chmodBackup_->c_str(), backupMode_);  // the old file is the backup's alone now
     if (now)
-        out_.identify(*now);
-    out_.close();
-    if (int err = syncDir(place_.dir)) {
-        fault_ = fileFault("sync the directory of", shown_, err);
+        out_.identify(*now, status);
+    if (::fsync(dir_) != 0) {
+        fault_ = fileFault("sync the directory of", shown_, errno);
         fault_.late = true;
         return fault_;
     }
@@ -74,12 +82,15 @@ Fault Commit::keepBackup(const char* backupName)
     const struct stat& old = place_.st;
     if (bak.exists && bak.st.st_dev == old.st_dev && bak.st.st_ino == old.st_ino)
         return {};  // a change killed halfway left it in place already
+    const int bakDir = dirFd(bak.dir);
+    if (bakDir < 0)
+        return fileFault("write", backupName, errno);
     const mode_t want = bak.exists ? bak.st.st_mode & 07777 : createdMode();
     std::string link;
     int err = EEXIST;
     for (int attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
-        link = tempName(bak.dir);
-        err = ::link(place_.path.c_str(), link.c_str()) == 0 ? 0 : errno;
+        link = tempName();
+        err = ::linkat(dir_, baseOf(place_.path).c_str(), bakDir, link.c_str(), 0) == 0 ? 0 : errno;
     }
     if (err == EXDEV || err == EPERM || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS) {
         // No hard link to be had (another file system): a synced copy.
@@ -93,18 +104,17 @@ Fault Commit::keepBackup(const char* backupName)
     }
     if (err)
         return fileFault("write", backupName, err);
-    if (::rename(link.c_str(), bak.path.c_str()) != 0) {
+    if (::renameat(bakDir, link.c_str(), bakDir, baseOf(bak.path).c_str()) != 0) {
         err = errno;
-        ::unlink(link.c_str());
+        ::unlinkat(bakDir, link.c_str(), 0);
         return fileFault("write", backupName, err);
     }
     if (want != (old.st_mode & 07777)) {
         chmodBackup_ = bak.path;
         backupMode_ = want;
     }
-    if (bak.dir != place_.dir)
-        if (int e = syncDir(bak.dir))
-            return fileFault("write", backupName, e);
+    if (bakDir != dir_ && ::fsync(bakDir) != 0)
+        return fileFault("write", backupName, errno);
     return {};
 }
 

@@ -10,8 +10,6 @@
 #pragma once
 
 #include <optional>
-
-#include <csignal>
 #include <string>
 
 #include "fileio.h"
@@ -25,17 +23,19 @@ inline constexpr int kLockWaitMs = 5000;
 
 // While one of these lives, SIGINT, SIGTERM and SIGHUP wait, so that what is
 // in the making completes or is dropped before the program ends as the
-// signal asks; a signal that came meanwhile is delivered at its end.
+// signal asks; a signal that came meanwhile ends it at the end. Outside,
+// they end the program at once, as if nobody caught them.
 class HeldSignals {
 public:
     HeldSignals();
     HeldSignals(const HeldSignals&) = delete;
     HeldSignals& operator=(const HeldSignals&) = delete;
     ~HeldSignals();
-
-private:
-    sigset_t saved_;
 };
+// Catches the stop signals for HeldSignals, once for the whole run; a
+// program that will change files calls it at its start. A signal ignored
+// when the program started stays ignored.
+void catchStopSignals();
 
 // The exclusive lock of the directory that really holds `name` (the data
 // file), taken by an flock on kLockFile there and waited for at most
@@ -49,7 +49,7 @@ public:
     Lock& operator=(const Lock&) = delete;
     ~Lock();
     const Fault& fault() const { return fault_; }
-    // Where `name` leads; its status is from before the lock was taken.
+    // Where `name` leads, and its status, as looked at under the lock.
     const Place& place() const { return place_; }
 
 private:
@@ -74,8 +74,10 @@ public:
     const Fault& fault() const { return fault_; }
     // Syncs the new file; where `backupName` is given, the old file becomes
     // that backup; renames the new file in place and syncs the directory.
-    // `now` receives the new file's identity.
-    Fault finish(const char* backupName, Identity* now = nullptr);
+    // `now` receives the new file's identity and status, as it stands in
+    // place; it stays open as file() until the commit is dropped.
+    Fault finish(const char* backupName, Identity* now = nullptr, struct stat* status = nullptr);
+    File& file() { return out_; }
 
 private:
     Fault keepBackup(const char* backupName);
@@ -84,7 +86,8 @@ private:
 
     Place place_;
     std::string shown_;  // the name the user knows
-    std::string temp_;
+    int dir_;            // the directory's kept descriptor
+    std::string temp_;   // relative to it
     File out_;
     Fault fault_;
     bool pending_ = false;                    // the temporary file exists and is not in place

@@ -28,6 +28,9 @@ int creatnew()
     File data;
     if (data.open(kDataFile, File::Mode::Read)) {
         printLine(msg::kDataLoaded);
+        Identity id;
+        if (data.identify(id))
+            keepData(data, id);  // the first operation reads it from here
         return 0;
     }
     if (data.error() != ENOENT) {

@@ -1,6 +1,7 @@
 // Removing records: the records behind them move up and are renumbered, so
 // the codes stay 01..N without a gap.
 #include <algorithm>
+#include <vector>
 
 #include "change.h"
 #include "console.h"
@@ -26,11 +27,23 @@ void renumber(File& rebuilt, int PO, int c, int Point_2)
     rebuilt.seek(kTotalTens);
     rebuilt.write(twoDigits(static_cast<int>(PO_Fix)));
     long S = Point_2 == 0 ? 0 : findByte(rebuilt, 1, '*', Point_2);
-    if (PO != c && S >= 0) {
-        for (long open = findByte(rebuilt, S + 1, '('); open >= 0; open = findByte(rebuilt, open + 1, '(')) {
-            rebuilt.seek(open + 1);
-            rebuilt.write(twoDigits(++Point_2));
-        }
+    if (PO == c || S < 0)
+        return;
+    // Every '(' behind S is found first, in one pass; the codes written
+    // after it move none of them.
+    std::vector<long> opens;
+    rebuilt.seek(S + 1);
+    for (long at = S + 1;;) {
+        const std::string_view part = rebuilt.next();
+        if (part.empty())
+            break;
+        for (std::size_t k = part.find('('); k != std::string_view::npos; k = part.find('(', k + 1))
+            opens.push_back(at + static_cast<long>(k));
+        at += static_cast<long>(part.size());
+    }
+    for (long open : opens) {
+        rebuilt.seek(open + 1);
+        rebuilt.write(twoDigits(++Point_2));
     }
 }
 
@@ -69,7 +82,7 @@ Fault removeRecords(const std::vector<int>& codes, Shown* shown, Through how, co
     if (stage)
         stage(Stage::Rebuilding);
     renumber(*rebuilt.out(), PO, codes[0], static_cast<int>(stars));
-    return rebuilt.commit();
+    return rebuilt.commit(PO - static_cast<int>(codes.size()));
 }
 
 int delete_()

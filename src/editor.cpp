@@ -40,7 +40,7 @@ Fault rewriteRecord(int code, Shown* shown, const std::string* Name, const std::
         f = out->fault();
     if (!f && !(SN && last))
         f = rebuilt.tail(SN ? findByte(data, Seeker + 1, '(') : star + 1);
-    return f ? f : rebuilt.commit(true);
+    return f ? f : rebuilt.commit(change.total(), true);
 }
 
 namespace {

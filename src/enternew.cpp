@@ -50,7 +50,7 @@ Fault addRecords(const std::vector<NewRecord>& records, int* firstCode, Shown* s
         return f;
     if (firstCode)
         *firstCode = total + 1;
-    return change.commit();
+    return change.commit(after);
 }
 
 int enternew()

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -17,24 +18,36 @@ namespace {
 bool writable(File::Mode m) { return m != File::Mode::Read; }
 
 // Windows are handed from file to file instead of being allocated and given
-// back at every open: a session opens files hundreds of times.
-std::vector<std::unique_ptr<char[]>>& spareWindows()
+// back at every open: a session opens files hundreds of times. A change has
+// at most four files open at once, whose windows lie ready in the program's
+// image; a fifth would come from the heap, and stay in the pool. Never
+// zero-filled: only written bytes are ever read.
+constexpr std::size_t kReady = 4;
+char ready[kReady][File::kWindow];
+std::vector<char*>& spareWindows()
 {
-    static std::vector<std::unique_ptr<char[]>> spare;
-    return spare;
+    // Never destroyed: a file kept open until the program ends (the data
+    // file) gives its window back after every other static is gone.
+    static auto* spare = [] {
+        auto* all = new std::vector<char*>;
+        for (auto& w : ready)
+            all->push_back(w);
+        return all;
+    }();
+    return *spare;
 }
 
 char* takeWindow()
 {
     auto& spare = spareWindows();
     if (spare.empty())
-        return new char[File::kWindow];  // not zero-filled: only written bytes are ever read
-    char* w = spare.back().release();
+        return new char[File::kWindow];
+    char* w = spare.back();
     spare.pop_back();
     return w;
 }
 
-void giveWindow(char* w) { spareWindows().emplace_back(w); }
+void giveWindow(char* w) { spareWindows().push_back(w); }
 
 }  // namespace
 
@@ -44,15 +57,17 @@ Identity identityOf(const struct stat& st)
             st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
 }
 
-mode_t createdMode()
+mode_t umaskOnce()
 {
-    static const mode_t mode = [] {
-        mode_t mask = ::umask(077);
-        ::umask(mask);
-        return 0600 & ~mask;
+    static const mode_t mask = [] {
+        mode_t was = ::umask(077);
+        ::umask(was);
+        return was;
     }();
-    return mode;
+    return mask;
 }
+
+mode_t createdMode() { return 0600 & ~umaskOnce(); }
 
 // ---------------------------------------------------------------- File
 
@@ -62,6 +77,29 @@ File::~File()
         ::close(fd_);
     if (win_)
         giveWindow(win_);
+}
+
+void File::swap(File& o) noexcept
+{
+    std::swap(fd_, o.fd_);
+    std::swap(mode_, o.mode_);
+    name_.swap(o.name_);
+    shown_.swap(o.shown_);
+    std::swap(win_, o.win_);
+    std::swap(base_, o.base_);
+    std::swap(len_, o.len_);
+    std::swap(dirtyLo_, o.dirtyLo_);
+    std::swap(dirtyHi_, o.dirtyHi_);
+    std::swap(loaded_, o.loaded_);
+    std::swap(ends_, o.ends_);
+    std::swap(piped_, o.piped_);
+    std::swap(pos_, o.pos_);
+    std::swap(end_, o.end_);
+    std::swap(cut_, o.cut_);
+    std::swap(known_, o.known_);
+    std::swap(opened_, o.opened_);
+    std::swap(err_, o.err_);
+    std::swap(verb_, o.verb_);
 }
 
 // Forgets the file this one last stood for; false while it is still open.
@@ -81,7 +119,7 @@ bool File::start(std::string name, Mode mode)
     return true;
 }
 
-bool File::open(std::string name, Mode mode)
+bool File::open(std::string name, Mode mode, int dir, mode_t perms)
 {
     if (!start(std::move(name), mode))
         return false;
@@ -92,23 +130,27 @@ bool File::open(std::string name, Mode mode)
     case Mode::Fresh: flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW; break;
     }
     do
-        fd_ = ::open(name_.c_str(), flags, createdMode());
+        fd_ = ::openat(dir, name_.c_str(), flags, perms ? perms : createdMode());
     while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0)
         return fail((flags & O_CREAT) ? "create" : "open", errno);
-    const int err = mode == Mode::Fresh ? 0
-        : ::fstat(fd_, &opened_) != 0   ? errno
-        : S_ISREG(opened_.st_mode)      ? 0
-        : S_ISDIR(opened_.st_mode)      ? EISDIR
-                                        : kNotRegular;
+    // What the program reads must be a regular file. Its own files it has
+    // just made; a FIFO planted in their place fails at the first write.
+    int err = 0;
+    if (mode == Mode::Read && ::fstat(fd_, &opened_) != 0)
+        err = errno;
+    else if (mode == Mode::Read && !S_ISREG(opened_.st_mode))
+        err = S_ISDIR(opened_.st_mode) ? EISDIR : kNotRegular;
     if (err) {
         ::close(fd_);
         fd_ = -1;
         return fail("read", err);
     }
-    if (mode != Mode::Read) {  // an empty file, whatever its old bytes
+    if (mode != Mode::Read) {  // an empty file
         end_ = 0;
         loaded_ = ends_ = true;
+    } else if (opened_.st_size > 0) {
+        known_ = opened_.st_size;  // no read needed to hear the end (a /proc file says 0)
     }
     return true;
 }
@@ -162,7 +204,8 @@ bool File::settle()
 {
     if (!flush())
         return false;
-    if (mode_ == Mode::Scratch && end_ != cut_) {  // a new file only grows
+    // A scratch file's old bytes behind the new ones are cut off, once.
+    if (mode_ == Mode::Scratch && end_ != cut_) {
         if (::ftruncate(fd_, end_) != 0)
             return fail("write", errno);
         cut_ = end_;

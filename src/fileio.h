@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "fault.h"
@@ -24,8 +25,9 @@ struct Identity {
 Identity identityOf(const struct stat& st);
 
 // The permission bits of a file the program creates: owner only, narrowed
-// by the umask.
+// by the umask, which is read once.
 mode_t createdMode();
+mode_t umaskOnce();
 
 // A file opened by name. Byte reads and writes at absolute offsets are served
 // from one fixed-size window of the file, so a scan costs one system call per
@@ -40,8 +42,9 @@ public:
         Read,
         // The program's own scratch file, never through a link: read and
         // write, starting empty. Its old bytes are overwritten in place and
-        // cut off behind the new ones when it is settled, so that rewriting
-        // it frees and allocates no disk blocks.
+        // cut off behind the new ones when it is settled: one write and a cut,
+        // nothing read first, and no truncation to nothing, after which a
+        // file system such as ext4 writes the new bytes out at the close.
         Scratch,
         // A new file that must not exist yet, never through a link; read and
         // write, so that a change can be put right in it before it is used.
@@ -56,10 +59,13 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
     ~File();
+    // Trades places with `other`: its descriptor, window and all.
+    void swap(File& other) noexcept;
 
     // Returns false and remembers the reason when the file cannot be opened.
-    // Files are created with createdMode().
-    bool open(std::string name, Mode mode);
+    // `name` is relative to the directory `dir` where one is given. Files
+    // are created with the bits `perms` (createdMode() where 0).
+    bool open(std::string name, Mode mode, int dir = AT_FDCWD, mode_t perms = 0);
     // Reads a descriptor the program was given (standard input), whatever
     // it is, in order; `name` is what failures call it.
     bool adopt(int fd, std::string name);
@@ -79,9 +85,6 @@ public:
         return getSlow();
     }
     bool put(char c) { return write(std::string_view(&c, 1)); }
-    // Whether a scratch file already holds exactly `text`; it then stands as
-    // written, and nothing needs to reach the disk.
-    bool holds(std::string_view text);
     bool write(std::string_view text);
     // The bytes from the cursor to the end of the current window, loading the
     // window first when needed; the cursor moves past them. Empty at end of
@@ -131,7 +134,7 @@ private:
     bool piped_ = false;                     // a pipe, read in order
     long pos_ = 0;
     long end_ = -1;          // a scratch file's length so far; -1 for other files
-    long cut_ = -1;          // the length it was last cut to
+    long cut_ = -1;          // the length a scratch file was last cut to
     long known_ = -1;        // the length identify() saw
     struct stat opened_ {};  // a read file's status at its open
     int err_ = 0;

@@ -66,18 +66,6 @@ std::string_view File::next()
     return {win_ + at, len_ - at};
 }
 
-bool File::holds(std::string_view text)
-{
-    if (mode_ != Mode::Scratch || end_ != 0 || text.size() >= kWindow)
-        return false;
-    ssize_t n = ::pread(fd_, win_, text.size() + 1, 0);
-    if (n != static_cast<ssize_t>(text.size()) || text.compare(0, text.size(), win_, text.size()) != 0)
-        return false;
-    len_ = text.size();
-    end_ = cut_ = static_cast<long>(len_);
-    return true;
-}
-
 bool File::write(std::string_view text)
 {
     if (fd_ < 0 || err_ != 0 || mode_ == Mode::Read)

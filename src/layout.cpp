@@ -32,6 +32,8 @@ bool isReserved(int c)
 
 std::string twoDigits(int n)
 {
+    if (n >= 0 && n <= 99)
+        return {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
     std::string digits = std::to_string(n);
     if (n <= 9)
         digits.insert(digits.begin(), '0');
@@ -59,15 +61,24 @@ constexpr auto kStops = [] {
     return stops;
 }();
 
-// Reads one layout piece after another.
+// Reads one layout piece after another, over the bytes of the file's window
+// rather than one call a byte: every change checks the whole file.
 class LayoutReader {
 public:
     explicit LayoutReader(File& f) : f_(f) { f_.seek(0); }
 
+    int get()
+    {
+        if (buf_.empty() && (buf_ = f_.next()).empty())
+            return File::kEnd;
+        const auto c = static_cast<unsigned char>(buf_.front());
+        buf_.remove_prefix(1);
+        return c;
+    }
     bool expect(std::string_view text)
     {
         for (char c : text)
-            if (f_.get() != static_cast<unsigned char>(c))
+            if (get() != static_cast<unsigned char>(c))
                 return false;
         return true;
     }
@@ -77,25 +88,35 @@ public:
     {
         if (kept)
             kept->clear();
-        int last = File::kEnd;
-        for (int c = f_.get(); c != static_cast<unsigned char>(end); c = f_.get()) {
-            if (c == File::kEnd || kStops[c])
+        char last = 0;
+        for (;;) {
+            if (buf_.empty() && (buf_ = f_.next()).empty())
+                return false;
+            std::size_t n = 0;
+            while (n < buf_.size() && !kStops[static_cast<unsigned char>(buf_[n])])
+                ++n;
+            if (kept)
+                kept->append(buf_.substr(0, n));
+            if (n > 0)
+                last = buf_[n - 1];
+            if (n == buf_.size()) {  // the text goes on in the next window
+                buf_ = {};
+                continue;
+            }
+            const char stop = buf_[n];
+            buf_.remove_prefix(n + 1);
+            if (stop != end || last != ' ')
                 return false;
             if (kept)
-                kept->push_back(static_cast<char>(c));
-            last = c;
+                kept->pop_back();
+            return true;
         }
-        if (last != ' ')
-            return false;
-        if (kept)
-            kept->pop_back();
-        return true;
     }
-    bool code(int n) { return f_.get() == '0' + n / 10 && f_.get() == '0' + n % 10; }
-    int get() { return f_.get(); }
+    bool code(int n) { return get() == '0' + n / 10 && get() == '0' + n % 10; }
 
 private:
     File& f_;
+    std::string_view buf_;  // what is left of the window
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The lock that keeps two processes from changing the data file at once,
-// and the removal of what killed processes left behind.
+// the stop signals held while a change is made, and the removal of what
+// killed processes left behind.
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -34,8 +35,11 @@ std::vector<std::string> leftoversIn(const std::string& dir)
     return found;
 }
 
+// The lock file is kept open while the program runs, in the directory it
+// was last taken in; each change takes and releases the flock on it.
 struct LockState {
     int depth = 0;
+    std::string dir;
     int fd = -1;
     std::optional<HeldSignals> held;
 };
@@ -52,61 +56,124 @@ void sleepMs(int ms)
     ::nanosleep(&t, nullptr);
 }
 
-}  // namespace
+// The stop signal that came while they were held, to be acted on after.
+volatile std::sig_atomic_t holding = 0, pending = 0;
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-HeldSignals::HeldSignals()
+extern "C" void onStop(int sig)
 {
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGINT);
-    sigaddset(&stop, SIGTERM);
-    sigaddset(&stop, SIGHUP);
-    ::sigprocmask(SIG_BLOCK, &stop, &saved_);
+    if (holding) {
+        pending = sig;
+        return;
+    }
+    (void)std::signal(sig, SIG_DFL);  // as if nobody had caught it
+    (void)std::raise(sig);
 }
 
-// A signal that came meanwhile is delivered here and ends the program.
-HeldSignals::~HeldSignals() { ::sigprocmask(SIG_SETMASK, &saved_, nullptr); }
-
-Lock::Lock(const std::string& name)
+// The lock file in `dir` could not be made: what the user can act on is the
+// directory, the file being the program's own.
+Fault cannotMake(const std::string& dir, const std::string& path, int err)
 {
-    fault_ = resolve(name, place_);
-    LockState& s = lockState();
-    if (fault_ || s.depth > 0) {
-        held_ = !fault_;
-        s.depth += held_;
-        return;
+    if (err == ELOOP)
+        return fileFault("lock", path, msg::kWhyLinkPlanted);
+    Fault f = fileFault("lock", path, err);
+    char real[PATH_MAX];
+    f.dir = ::realpath(dir.c_str(), real) ? real : dir;
+    return f;
+}
+
+// Takes the flock on the lock file in `dir`, opening it there first where it
+// is not open yet.
+Fault take(LockState& s, const std::string& dir)
+{
+    const std::string path = join(dir, kLockFile);
+    if (s.fd < 0 || s.dir != dir) {
+        if (s.fd >= 0)
+            ::close(s.fd);
+        const int at = dirFd(dir);
+        s.fd = at < 0 ? -1 : ::openat(at, kLockFile, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, createdMode());
+        s.dir = s.fd < 0 ? "" : dir;
+        if (s.fd < 0)
+            return cannotMake(dir, path, errno);
     }
-    const std::string path = join(place_.dir, kLockFile);
-    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, createdMode());
-    if (fd < 0) {
-        if (errno == ELOOP) {
-            fault_ = fileFault("lock", path, msg::kWhyLinkPlanted);
-            return;
-        }
-        // The lock file is the program's own: what the user can act on is
-        // the directory it could not be made in.
-        fault_ = fileFault("lock", path, errno);
-        char real[PATH_MAX];
-        fault_.dir = ::realpath(place_.dir.c_str(), real) ? real : place_.dir;
-        return;
-    }
-    for (int waited = 0, step = 1; ::flock(fd, LOCK_EX | LOCK_NB) != 0;) {
+    for (int waited = 0, step = 1; ::flock(s.fd, LOCK_EX | LOCK_NB) != 0;) {
         if (errno == EINTR)
             continue;
-        if (errno != EWOULDBLOCK || waited >= kLockWaitMs) {
-            fault_ = errno != EWOULDBLOCK ? fileFault("lock", path, errno)
-                                          : fileFault("lock", path,
-                                                      "another process has held it for more than "
-                                                          + std::to_string(kLockWaitMs / 1000) + " seconds");
-            ::close(fd);
-            return;
-        }
+        if (errno != EWOULDBLOCK)
+            return fileFault("lock", path, errno);
+        if (waited >= kLockWaitMs)
+            return fileFault("lock", path,
+                             std::string(msg::kWhyLockHeld) + std::to_string(kLockWaitMs / 1000) + " seconds");
         sleepMs(step);
         waited += step;
         step = std::min(step * 2, 50);
     }
+    return {};
+}
+
+}  // namespace
+
+void catchStopSignals()
+{
+    static bool caught = false;
+    if (caught)
+        return;
+    caught = true;
+    struct sigaction act {};
+    struct sigaction old {};
+    act.sa_handler = onStop;
+    act.sa_flags = SA_RESTART;
+    sigemptyset(&act.sa_mask);
+    for (int sig : kStopSignals)
+        if (::sigaction(sig, &act, &old) == 0 && old.sa_handler == SIG_IGN)
+            (void)::sigaction(sig, &old, nullptr);  // what the user chose to ignore stays ignored
+}
+
+HeldSignals::HeldSignals()
+{
+    catchStopSignals();
+    holding = holding + 1;
+}
+
+HeldSignals::~HeldSignals()
+{
+    holding = holding - 1;
+    if (holding > 0)
+        return;
+    // A signal that came meanwhile ends the program now, as it asked.
+    if (const int sig = pending) {
+        (void)std::signal(sig, SIG_DFL);
+        (void)std::raise(sig);
+    }
+}
+
+Lock::Lock(const std::string& name)
+{
+    LockState& s = lockState();
+    if (s.depth > 0) {
+        fault_ = resolve(name, place_);
+        held_ = !fault_;
+        s.depth += held_;
+        return;
+    }
+    // The lock is taken where the data file was last time, or where its name
+    // stands; then, under the lock, the name is followed to the real file,
+    // and where that lies elsewhere (a link), the lock is taken there.
+    std::string dir = s.dir.empty() ? dirOf(name) : s.dir;
+    for (int tries = 0;; ++tries) {
+        if ((fault_ = take(s, dir)))
+            return;
+        fault_ = resolve(name, place_);
+        if (!fault_ && place_.dir == dir)
+            break;
+        (void)::flock(s.fd, LOCK_UN);
+        if (!fault_ && tries == 8)  // a link retargeted again and again
+            fault_ = fileFault("lock", name, EAGAIN);
+        if (fault_)
+            return;
+        dir = place_.dir;
+    }
     s.held.emplace();
-    s.fd = fd;
     s.depth = 1;
     held_ = true;
 }
@@ -116,8 +183,7 @@ Lock::~Lock()
     LockState& s = lockState();
     if (!held_ || --s.depth > 0)
         return;
-    ::close(s.fd);
-    s.fd = -1;
+    (void)::flock(s.fd, LOCK_UN);
     s.held.reset();
 }
 

@@ -1,7 +1,10 @@
 #include "menu.h"
 
+#include <cstdio>
 #include <exception>
 #include <string>
+
+#include <unistd.h>
 
 #include "commit.h"
 #include "console.h"
@@ -28,13 +31,16 @@ constexpr msg::T kMenuLines[] = {
     msg::kMenuView, msg::kMenuReadme, msg::kMenuCheck,  msg::kMenuRecover, msg::kMenuQuit,
 };
 
+// The menu is shown before every choice: put together once.
 void showMenu()
 {
-    printChar('\n');
-    for (msg::T line : kMenuLines)
-        printLine(line);
-    printLine(msg::kMenuPrompt);
-    print(":");
+    static const std::string menu = [] {
+        std::string text = "\n";
+        for (msg::T line : kMenuLines)
+            text.append(line).append("\n");
+        return text.append(msg::kMenuPrompt).append("\n:");
+    }();
+    print(menu);
 }
 
 void menuLoop()
@@ -54,8 +60,14 @@ void menuLoop()
 
 int runMenu()
 {
+    // Into a file or a pipe the screen goes in large writes; prompts are
+    // still flushed before every read.
+    static char screen[std::size_t{1} << 16];  // glibc takes a size only with a buffer
+    if (!::isatty(STDOUT_FILENO))
+        (void)std::setvbuf(stdout, screen, _IOFBF, sizeof screen);
     printLine(msg::kBanner);
     printLine(msg::kBannerCode);
+    catchStopSignals();  // once, not at every change
     removeLeftovers(kDataFile, kBackupFile);
     creatnew();
     int status = 0;

@@ -127,6 +127,7 @@ inline constexpr T kWhyLate = "done, but its directory could not be synced: ";
 inline constexpr T kWhyIsData = "this is velk.dat itself";
 inline constexpr T kWhyIsBackup = "this is backup.bak itself";
 inline constexpr T kWhyNotRegular = "Not a regular file";
+inline constexpr T kWhyLockHeld = "another process has held it for more than ";
 inline constexpr T kWhyLinkPlanted = "a symbolic link stands in its place";
 inline constexpr T kWhyWriteIn = "cannot write in ";
 inline constexpr T kWhyMalformed = "not a line NAME<TAB>SERIAL";

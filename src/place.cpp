@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,29 +20,39 @@ std::string dirOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string baseOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
 std::string join(const std::string& dir, const std::string& name) { return dir == "." ? name : dir + "/" + name; }
 
-std::string tempName(const std::string& dir)
+std::string tempName()
 {
-    static const std::string pid = std::to_string(::getpid());
     static unsigned counter = 0;
-    return join(dir, kTempPrefix + pid + "-" + std::to_string(counter++));
+    return kTempPrefix + std::to_string(counter++);
 }
 
-// The data file's directory stays open for the next commit.
+int dirFd(const std::string& dir)
+{
+    // The data file's directory, and where they differ the backup's and an
+    // export's: a few are enough, the oldest goes first.
+    static std::vector<std::pair<std::string, int>> kept;
+    for (const auto& [name, fd] : kept)
+        if (name == dir)
+            return fd;
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (kept.size() == 4) {
+        ::close(kept.front().second);
+        kept.erase(kept.begin());
+    }
+    kept.emplace_back(dir, fd);
+    return fd;
+}
+
 int syncDir(const std::string& dir)
 {
-    static std::string openDir;
-    static int fd = -1;
-    if (fd < 0 || dir != openDir) {
-        if (fd >= 0)
-            ::close(fd);
-        openDir = dir;
-        fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
-            return errno;
-    }
-    return ::fsync(fd) == 0 ? 0 : errno;
+    const int fd = dirFd(dir);
+    return fd >= 0 && ::fsync(fd) == 0 ? 0 : errno;
 }
 
 Fault resolve(const std::string& name, Place& place)

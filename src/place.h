@@ -21,9 +21,17 @@ struct Place {
 Fault resolve(const std::string& name, Place& place);
 
 std::string dirOf(const std::string& path);
+std::string baseOf(const std::string& path);
 std::string join(const std::string& dir, const std::string& name);
-// A temporary file's name in `dir`, one nobody else uses.
-std::string tempName(const std::string& dir);
+// The next temporary name, relative to its directory. Temporary files are
+// only made under the lock and created exclusively, so a name another file
+// already has is passed over for the next one.
+std::string tempName();
+
+// The descriptor of a directory files are made, linked and renamed in,
+// opened at its first use and kept while the program runs; -1 with errno
+// set when it cannot be opened.
+int dirFd(const std::string& dir);
 // 0, or why the directory's entries could not be made durable.
 int syncDir(const std::string& dir);
 

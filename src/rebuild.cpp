@@ -89,15 +89,15 @@ Fault Rebuild::throughScratch(long from, long to, long* stars)
     return f || piece.close() ? f : piece.fault();
 }
 
-Fault Rebuild::commit(bool followed)
+Fault Rebuild::commit(int total, bool followed)
 {
     if (!out())
         return fault_;
     if (how_ == Through::Memory)
-        return change_.commit(followed);
+        return change_.commit(total, followed);
     if (!rebuilt_.settle())
         return rebuilt_.fault();
-    return change_.commitFrom(rebuilt_, followed);
+    return change_.commitFrom(rebuilt_, total, followed);
 }
 
 }  // namespace qv

@@ -46,7 +46,11 @@ Fault exportTo(const std::string& name)
         return data.failed() ? data.fault() : Fault{};
     }
     // Written like a change: beside the file it replaces, synced, renamed
-    // over it, so that an export cut short leaves the old export whole.
+    // over it, so that an export cut short leaves the old export whole; and
+    // under the lock, as every temporary file is made.
+    Lock lock(kDataFile);
+    if (lock.fault())
+        return lock.fault();
     Place to;
     if (Fault f = resolve(name, to))
         return f;

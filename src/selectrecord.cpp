@@ -21,20 +21,30 @@ Selection broken(const File& data, bool midLine)
     return {};
 }
 
-// Prints from the cursor up to, not including, `stop`; false at end of file.
-bool printUntil(File& data, char stop)
+// Adds the bytes from the cursor up to, not including, `stop` to `out`;
+// false at end of file.
+bool takeUntil(File& data, char stop, std::string& out)
 {
     for (long at = data.tell();; at = data.tell()) {
         std::string_view part = data.next();
         if (part.empty())
             return false;
         std::size_t k = part.find(stop);
-        print(part.substr(0, k));
+        out.append(part.substr(0, k));
         if (k != std::string_view::npos) {
             data.seek(at + static_cast<long>(k) + 1);
             return true;
         }
     }
+}
+
+// Prints from the cursor up to, not including, `stop`; false at end of file.
+bool printUntil(File& data, char stop)
+{
+    std::string text;
+    const bool whole = takeUntil(data, stop, text);
+    print(text);
+    return whole;
 }
 
 // The position log is reset for whoever looks at it, but the search always
@@ -48,8 +58,8 @@ bool resetLog()
             return say(log.fault()), false;
         return true;
     }
-    if (!log.holds("00"))
-        log.write("00"), log.close();
+    log.write("00");
+    log.close();
     return true;
 }
 
@@ -58,16 +68,30 @@ bool resetLog()
 bool listRecords(File& data, int PO, Listing listing)
 {
     const char stop = listing == Listing::Titles ? '*' : '#';
-    long TN = 0;
-    for (int All = 0; All < PO; ++All) {
-        TN = findByte(data, TN + 1, '(');
-        if (TN < 0)
-            return false;
-        data.seek(TN - 1);
-        if (!printUntil(data, stop))
-            return false;
+    std::string text;  // printed at once: a listing is a few kilobytes
+    bool whole = true;
+    data.seek(0);
+    if (std::string_view all = data.next(); !all.empty() && all.size() < File::kWindow && !data.failed()) {
+        // The whole file lies in the window, as a catalogue's does.
+        for (std::size_t TN = 0, All = 0; whole && All < static_cast<std::size_t>(PO); ++All) {
+            TN = all.find('(', TN + 1);
+            const std::size_t end = TN == std::string_view::npos ? TN : all.find(stop, TN - 1);
+            if (TN != std::string_view::npos)
+                text.append(all.substr(TN - 1, end - (TN - 1)));
+            whole = end != std::string_view::npos;
+        }
+    } else {
+        long TN = 0;
+        for (int All = 0; whole && All < PO; ++All) {
+            TN = findByte(data, TN + 1, '(');
+            if (TN < 0)
+                whole = false;
+            data.seek(TN - 1);
+            whole = whole && takeUntil(data, stop, text);
+        }
     }
-    return true;
+    print(text);
+    return whole;
 }
 
 // Asks for the code: one character dropped (the newline the menu choice left
@@ -93,11 +117,20 @@ bool findRecord(File& data, Selection& s)
 {
     const int SC1 = static_cast<unsigned char>(s.SC1);
     long Seeker = 1;
-    do {
-        Seeker = findByte(data, Seeker + 1, s.SC2);
-        if (Seeker < 0)
+    data.seek(0);
+    if (std::string_view all = data.next(); !all.empty() && all.size() < File::kWindow && !data.failed()) {
+        // The whole file lies in the window: the four bytes at once.
+        const std::size_t at = all.find(std::string{'(', s.SC1, s.SC2, ')'});
+        if (at == std::string_view::npos)
             return broken(data, false), false;
-    } while (data.getAt(Seeker - 1) != SC1 || data.getAt(Seeker - 2) != '(' || data.getAt(Seeker + 1) != ')');
+        Seeker = static_cast<long>(at) + 2;
+    } else {
+        do {
+            Seeker = findByte(data, Seeker + 1, s.SC2);
+            if (Seeker < 0)
+                return broken(data, false), false;
+        } while (data.getAt(Seeker - 1) != SC1 || data.getAt(Seeker - 2) != '(' || data.getAt(Seeker + 1) != ')');
+    }
     printChar('(');
     data.seek(Seeker - 1);
     if (!printUntil(data, '#'))

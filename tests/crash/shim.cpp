@@ -1,6 +1,7 @@
 // Preloaded into the program by the crash test: counts the calls that change
 // the state of a file (creating opens, writes, syncs, renames, links,
-// unlinks, truncations, mode changes and the close of a written file) and
+// unlinks, truncations, mode changes and the close of a written file, also
+// relative to a directory) and
 // acts on the one numbered QV_CRASH_AT: sends itself a signal before or
 // after it, or makes it fail with EIO. Once it has acted it creates the file
 // QV_CRASH_MARK, so the test knows the run reached that call.
@@ -78,6 +79,20 @@ int open(const char* path, int flags, ...)
     return (flags & (O_CREAT | O_TRUNC)) ? counted(call) : call();
 }
 
+int openat(int dir, const char* path, int flags, ...)
+{
+    static auto f = real<int (*)(int, const char*, int, ...)>("openat");
+    mode_t mode = 0;
+    if (flags & O_CREAT) {
+        va_list ap;
+        va_start(ap, flags);
+        mode = va_arg(ap, mode_t);  // NOLINT(clang-analyzer-valist.Uninitialized): va_start has just run
+        va_end(ap);
+    }
+    auto call = [&] { return f(dir, path, flags, mode); };
+    return (flags & (O_CREAT | O_TRUNC)) ? counted(call) : call();
+}
+
 int close(int fd)
 {
     static auto f = real<int (*)(int)>("close");
@@ -103,6 +118,9 @@ COUNTED(int, ftruncate, (int fd, off_t n), (fd, n))
 COUNTED(int, rename, (const char* a, const char* b), (a, b))
 COUNTED(int, link, (const char* a, const char* b), (a, b))
 COUNTED(int, unlink, (const char* a), (a))
+COUNTED(int, linkat, (int a, const char* b, int c, const char* d, int e), (a, b, c, d, e))
+COUNTED(int, renameat, (int a, const char* b, int c, const char* d), (a, b, c, d))
+COUNTED(int, unlinkat, (int a, const char* b, int c), (a, b, c))
 COUNTED(int, chmod, (const char* a, mode_t m), (a, m))
 COUNTED(int, fchmod, (int fd, mode_t m), (fd, m))
 

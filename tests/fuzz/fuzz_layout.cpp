@@ -68,6 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
     const uint8_t* data = input + 2;
     const size_t size = inputSize - 2;
     const std::string bytes(reinterpret_cast<const char*>(data), size);
+    // A new file each time, as a change makes it: one rewritten in place
+    // within the same clock tick could keep its identity.
+    std::filesystem::remove(qv::kDataFile);
     spit(qv::kDataFile, bytes);
     spit(qv::kBackupFile, "before");
 
