@@ -19,4 +19,4 @@ if command -v clang++ >/dev/null; then
 else
     echo "clang++ is not installed: the fuzz targets in tests/fuzz were NOT built or run"
 fi
-bash tests/lint.sh
+bash tools/lint.sh
