@@ -10,11 +10,13 @@
 
 namespace qv {
 
-Fault recoverBackup()
+Outcome recoverBackup()
 {
     // The recovery takes no backup of its own: running it twice is running it once.
-    Fault f = replaceData(Replacement::Recover, kBackupFile);
-    return f.file == kBackupFile && f.err == ENOENT ? fault(Fault::NoBackup, kBackupFile) : f;
+    Outcome recovered = replaceData(Replacement::Recover, kBackupFile);
+    const Fault& f = recovered.fault();
+    return !recovered.made() && f.file == kBackupFile && f.err == ENOENT ? fault(Fault::NoBackup, kBackupFile)
+                                                                         : recovered;
 }
 
 int loadbackup()

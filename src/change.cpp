@@ -26,7 +26,7 @@ Kept& kept()
 bool takeKept(Shown& s, std::optional<Fault>& layout, int& total)
 {
     Kept& k = kept();
-    if (!k.file.isOpen())
+    if (!k.file.holds())
         return false;
     struct stat now;
     if (::stat(kDataFile, &now) != 0 || identityOf(now) != k.id) {
@@ -48,6 +48,8 @@ void keepData(File& file, const Identity& id, std::optional<Fault> layout, int t
 {
     Kept& k = kept();
     k.file.close();
+    if (file.writable() && !file.detach())
+        return;  // too large to keep in memory: read anew next time
     k.file.swap(file);
     k.id = id;
     k.layout = std::move(layout);
@@ -57,7 +59,7 @@ void keepData(File& file, const Identity& id, std::optional<Fault> layout, int t
 Shown::~Shown()
 {
     // Left for the next operation, unless a change put a newer file there.
-    if (file.isOpen() && !kept().file.isOpen())
+    if (file.holds() && !kept().file.holds())
         keepData(file, id, layout_, total_);
 }
 
@@ -91,7 +93,7 @@ Fault Shown::check(int* total, const Place* now)
     }
     if (missing || identityOf(st) != id)
         return fault(Fault::Changed, kDataFile);
-    if (!file.isOpen()) {
+    if (!file.holds()) {
         const Identity was = id;
         if (Fault f = open())
             return f;
@@ -141,24 +143,24 @@ File* Change::out()
     return next_->out();
 }
 
-Fault Change::commit(int total, bool followed)
+Outcome Change::commit(int total, bool followed)
 {
     if (!out())
         return fault_;
     followed = followed && shown_ != &own_;
     Identity now;
-    fault_ = next_->finish(kBackupFile, &now);
-    if (fault_ && !fault_.late)
-        return fault_;
+    Outcome done = next_->finish(kBackupFile, &now);
+    if (!done.made())
+        return fault_ = done.fault();
     keepData(next_->file(), now, Fault{}, total);
     if (followed) {
         shown_->file.close();
         shown_->id = now;
     }
-    return fault_;
+    return done;
 }
 
-Fault Change::commitFrom(File& source, int total, bool followed)
+Outcome Change::commitFrom(File& source, int total, bool followed)
 {
     File* to = out();
     if (!to)
@@ -171,7 +173,7 @@ Fault Change::commitFrom(File& source, int total, bool followed)
     return commit(total, followed);
 }
 
-Fault replaceData(Replacement kind, const char* source, std::string_view text)
+Outcome replaceData(Replacement kind, const char* source, std::string_view text)
 {
     Lock lock(kDataFile);
     if (lock.fault())
@@ -194,10 +196,10 @@ Fault replaceData(Replacement kind, const char* source, std::string_view text)
     if (!(source ? copyRest(in, *to) : to->write(text)))
         return in.failed() ? in.fault() : to->fault();
     Identity now;
-    Fault f = next.finish(kind == Replacement::Load ? kBackupFile : nullptr, &now);
-    if (!f || f.late)
+    Outcome done = next.finish(kind == Replacement::Load ? kBackupFile : nullptr, &now);
+    if (done.made())
         keepData(next.file(), now);
-    return f;
+    return done;
 }
 
 }  // namespace qv

@@ -55,11 +55,11 @@ public:
     // change made it from a sound file, so the next operation need not look
     // at it again while it stands. With `followed`, a caller's `shown` then
     // stands for the new file, so that a further step is checked against it.
-    Fault commit(int total, bool followed = false);
+    Outcome commit(int total, bool followed = false);
     // The same with the whole of a scratch file, settled, as the new content.
     // The scratch file is closed, and its close checked, before the commit:
     // nothing that can fail is left for after it.
-    Fault commitFrom(File& source, int total, bool followed = false);
+    Outcome commitFrom(File& source, int total, bool followed = false);
 
 private:
     Lock lock_;
@@ -70,10 +70,12 @@ private:
     std::optional<Commit> next_;
 };
 
-// The data file as this process last read or wrote it stays open while the
+// The data file as this process last read or wrote it is kept while the
 // program runs, with its bytes and its verdict: the next operation that finds
 // velk.dat still that very file (by the identity of its path) opens and reads
 // nothing again. A file that is not the data file as it stands is dropped.
+// A file read stays open for reading; one written is kept as its bytes
+// alone, without a descriptor, so that nothing stays open for writing.
 void keepData(File& file, const Identity& id, std::optional<Fault> layout = std::nullopt, int total = 0);
 
 // Puts a new content in place of the data file under the lock: the whole
@@ -82,6 +84,6 @@ void keepData(File& file, const Identity& id, std::optional<Fault> layout = std:
 // and refuses the data file itself as its source; the creation and the
 // recovery take no backup.
 enum class Replacement { Create, Recover, Load };
-Fault replaceData(Replacement kind, const char* source, std::string_view text = {});
+Outcome replaceData(Replacement kind, const char* source, std::string_view text = {});
 
 }  // namespace qv

@@ -19,16 +19,18 @@ namespace {
 int addAll(const Args& a, const std::vector<NewRecord>& records, const std::string& from)
 {
     int first = 0;
-    Fault f = addRecords(records, &first);
-    if (f.kind == Fault::Full && f.line) {  // the first record that does not fit, where it was read
-        f.line = records[static_cast<std::size_t>(f.line) - 1].line;
-        f.file = from;
-    }
-    if (f && !f.late)
+    const Outcome added = addRecords(records, &first);
+    if (!added.made()) {
+        Fault f = added.fault();
+        if (f.kind == Fault::Full && f.line) {  // the first record that does not fit, where it was read
+            f.line = records[static_cast<std::size_t>(f.line) - 1].line;
+            f.file = from;
+        }
         return fail(a, f);
+    }
     for (int code = first; code < first + static_cast<int>(records.size()); ++code)
         print(twoDigits(code) + "\n");
-    return done(a, f);
+    return done(a, added);
 }
 
 int refuseImport(const Args& a, const std::string& from, ImportFaults& faults)
@@ -65,10 +67,9 @@ int edit(const Args& a)
 {
     const std::string* name = a.name ? &*a.name : nullptr;
     const std::string* serial = a.serial ? &*a.serial : nullptr;
-    Fault f = checkFields(name, serial, Through::Memory);
-    if (!f)
-        f = rewriteRecord(*parseCode(a.pos[0]), nullptr, name, serial, Through::Memory);
-    return done(a, f);
+    if (Fault f = checkFields(name, serial, Through::Memory))
+        return fail(a, f);
+    return done(a, rewriteRecord(*parseCode(a.pos[0]), nullptr, name, serial, Through::Memory));
 }
 
 // The codes name the records as they stand before the call, all removed in

@@ -70,14 +70,16 @@ int fail(const Args& a, const Fault& f)
     // The program's own file could not be made: the user knows the directory.
     if (!f.dir.empty())
         return complain(a.cmd, "", std::string(msg::kWhyWriteIn) + f.dir + ": " + f.reason);
-    return complain(a.cmd, f.file, f.late ? std::string(msg::kWhyLate) + reason(f) : reason(f));
+    return complain(a.cmd, f.file, reason(f));
 }
 
-int done(const Args& a, const Fault& f)
+int done(const Args& a, const Outcome& outcome)
 {
-    if (!f)
-        return kDone;
-    return f.late ? (fail(a, f), kDone) : fail(a, f);
+    if (!outcome.made())
+        return fail(a, outcome.fault());
+    if (const Fault& f = outcome.fault())
+        complain(a.cmd, f.file, std::string(msg::kWhyLate) + reason(f));
+    return kDone;
 }
 
 std::optional<int> parseCode(const std::string& s)

@@ -27,7 +27,7 @@ int complain(const std::string& cmd, const std::string& file, std::string_view w
 int fail(const Args& a, const Fault& f);
 // The status of a change: a fault that came after it was done is told, but
 // the change stands, and a script must not make it again.
-int done(const Args& a, const Fault& f);
+int done(const Args& a, const Outcome& outcome);
 // A record code as typed: one or two digits, 1 to 99.
 std::optional<int> parseCode(const std::string& s);
 // Records as tab-separated lines, or as the JSON array.

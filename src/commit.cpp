@@ -10,9 +10,9 @@ namespace qv {
 Commit::Commit(Place place, std::string shownName)
     : place_(std::move(place)),
       shown_(std::move(shownName)),
-      dir_(dirFd(place_.dir))
+      dir_(openDir(place_.dir))
 {
-    if (dir_ < 0) {
+    if (!dir_) {
         fault_ = fileFault("write", shown_, errno);
         return;
     }
@@ -21,7 +21,7 @@ Commit::Commit(Place place, std::string shownName)
     const mode_t mode = place_.exists ? place_.st.st_mode & 07777 : createdMode();
     for (int attempt = 0;; ++attempt) {
         temp_ = tempName();
-        if ((pending_ = out_.open(temp_, File::Mode::Fresh, dir_, mode & 0777))) {
+        if ((pending_ = out_.open(temp_, File::Mode::Fresh, dir_->fd(), mode & 0777))) {
             out_.showAs(shown_);
             break;
         }
@@ -31,23 +31,27 @@ Commit::Commit(Place place, std::string shownName)
         }
     }
     if ((mode & ~(0777 & ~umaskOnce())) != 0 && ::fchmod(out_.fd(), mode) != 0)
-        failed(fileFault("write", shown_, errno));
+        fault_ = failed(fileFault("write", shown_, errno));
 }
 
-Commit::~Commit() { failed({}); }
+Commit::~Commit() { dropTemp(); }
 
-// Drops the temporary file, if it is still there.
-Fault Commit::failed(Fault f)
+void Commit::dropTemp()
 {
     if (pending_) {
-        out_.close();
-        ::unlinkat(dir_, temp_.c_str(), 0);
+        (void)out_.close();
+        (void)::unlinkat(dir_->fd(), temp_.c_str(), 0);
         pending_ = false;
     }
+}
+
+Fault Commit::failed(Fault f)
+{
+    dropTemp();
     return fault_ = std::move(f);
 }
 
-Fault Commit::finish(const char* backupName, Identity* now, struct stat* status)
+Outcome Commit::finish(const char* backupName, Identity* now, struct stat* status)
 {
     if (fault_)
         return fault_;
@@ -56,19 +60,18 @@ Fault Commit::finish(const char* backupName, Identity* now, struct stat* status)
     if (backupName && place_.exists)
         if (Fault f = keepBackup(backupName))
             return failed(f);
-    if (::renameat(dir_, temp_.c_str(), dir_, baseOf(place_.path).c_str()) != 0)
+    const int dir = dir_->fd();
+    if (::renameat(dir, temp_.c_str(), dir, baseOf(place_.path).c_str()) != 0)
         return failed(fileFault("write", shown_, errno));
+    // From here on the change is made, whatever else goes wrong.
     pending_ = false;
     if (chmodBackup_)
-        ::chmod(chmodBackup_->c_str(), backupMode_);  // the old file is the backup's alone now
-    if (now)
-        out_.identify(*now, status);
-    if (::fsync(dir_) != 0) {
-        fault_ = fileFault("sync the directory of", shown_, errno);
-        fault_.late = true;
-        return fault_;
-    }
-    return {};
+        (void)::chmod(chmodBackup_->c_str(), backupMode_);  // the old file is the backup's alone now
+    if (now && !out_.identify(*now, status))
+        *now = {};  // nobody will take the kept bytes for the file there
+    if (::fsync(dir) != 0)
+        return Outcome::done(fileFault("sync the directory of", shown_, errno));
+    return Outcome::done();
 }
 
 // The old file becomes the backup without a byte being copied: a hard link
@@ -82,15 +85,16 @@ Fault Commit::keepBackup(const char* backupName)
     const struct stat& old = place_.st;
     if (bak.exists && bak.st.st_dev == old.st_dev && bak.st.st_ino == old.st_ino)
         return {};  // a change killed halfway left it in place already
-    const int bakDir = dirFd(bak.dir);
-    if (bakDir < 0)
+    const Dir bakDirRef = openDir(bak.dir);
+    if (!bakDirRef)
         return fileFault("write", backupName, errno);
+    const int bakDir = bakDirRef->fd(), dir = dir_->fd();
     const mode_t want = bak.exists ? bak.st.st_mode & 07777 : createdMode();
     std::string link;
     int err = EEXIST;
     for (int attempt = 0; err == EEXIST && attempt < 100; ++attempt) {
         link = tempName();
-        err = ::linkat(dir_, baseOf(place_.path).c_str(), bakDir, link.c_str(), 0) == 0 ? 0 : errno;
+        err = ::linkat(dir, baseOf(place_.path).c_str(), bakDir, link.c_str(), 0) == 0 ? 0 : errno;
     }
     if (err == EXDEV || err == EPERM || err == EOPNOTSUPP || err == EMLINK || err == ENOSYS) {
         // No hard link to be had (another file system): a synced copy.
@@ -100,7 +104,10 @@ Fault Commit::keepBackup(const char* backupName)
         Commit copy(bak, backupName);
         if (copy.out() && !copyRest(in, *copy.out()))
             return in.failed() ? fileFault("read", shown_, in.error()) : copy.out()->fault();
-        return copy.finish(nullptr);
+        // The copy is a change of the backup alone: whatever fails in it,
+        // even after its own rename, is a failure before this change.
+        const Outcome copied = copy.finish(nullptr);
+        return copied.clean() ? Fault{} : copied.fault();
     }
     if (err)
         return fileFault("write", backupName, err);
@@ -113,7 +120,7 @@ Fault Commit::keepBackup(const char* backupName)
         chmodBackup_ = bak.path;
         backupMode_ = want;
     }
-    if (bakDir != dir_ && ::fsync(bakDir) != 0)
+    if (bakDir != dir && ::fsync(bakDir) != 0)
         return fileFault("write", backupName, errno);
     return {};
 }

@@ -18,7 +18,6 @@
 namespace qv {
 
 inline constexpr const char* kTempPrefix = ".quorvane-tmp-";
-inline constexpr const char* kLockFile = ".quorvane.lock";
 inline constexpr int kLockWaitMs = 5000;
 
 // While one of these lives, SIGINT, SIGTERM and SIGHUP wait, so that what is
@@ -38,7 +37,7 @@ public:
 void catchStopSignals();
 
 // The exclusive lock of the directory that really holds `name` (the data
-// file), taken by an flock on kLockFile there and waited for at most
+// file), taken by an flock on the directory itself and waited for at most
 // kLockWaitMs. While it is held the stop signals wait (HeldSignals). A lock
 // taken while this process already holds it costs nothing; no input is ever
 // read while it is held.
@@ -74,19 +73,23 @@ public:
     const Fault& fault() const { return fault_; }
     // Syncs the new file; where `backupName` is given, the old file becomes
     // that backup; renames the new file in place and syncs the directory.
-    // `now` receives the new file's identity and status, as it stands in
-    // place; it stays open as file() until the commit is dropped.
-    Fault finish(const char* backupName, Identity* now = nullptr, struct stat* status = nullptr);
+    // Anything that fails before the rename, the backup's own steps
+    // included, leaves the change not done. `now` receives the new file's
+    // identity and status, as it stands in place; its bytes stay as file()
+    // until the commit is dropped.
+    Outcome finish(const char* backupName, Identity* now = nullptr, struct stat* status = nullptr);
     File& file() { return out_; }
 
 private:
     Fault keepBackup(const char* backupName);
     HeldSignals held_;  // first in, last out
+    // Drops the temporary file, if it is still there.
+    void dropTemp();
     Fault failed(Fault f);
 
     Place place_;
     std::string shown_;  // the name the user knows
-    int dir_;            // the directory's kept descriptor
+    Dir dir_;            // the directory, held open while the commit lives
     std::string temp_;   // relative to it
     File out_;
     Fault fault_;

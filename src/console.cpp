@@ -166,15 +166,12 @@ void say(const Fault& f)
     }
 }
 
-bool reportDone(const Fault& f, std::string_view done)
+bool reportDone(const Outcome& outcome, std::string_view done)
 {
-    if (f && !f.late) {
-        say(f);
-        return false;
-    }
-    printLine(done);
-    say(f);
-    return true;
+    if (outcome.made())
+        printLine(done);
+    say(outcome.fault());
+    return outcome.made();
 }
 
 bool printFile(File& f)

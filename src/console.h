@@ -48,7 +48,7 @@ std::string whatWentWrong(const std::exception& e);
 void say(const Fault& f);
 // Tells how a change went: its success line once it is done, then anything
 // that went wrong after it; otherwise the fault alone. True when done.
-bool reportDone(const Fault& f, std::string_view done);
+bool reportDone(const Outcome& outcome, std::string_view done);
 // Streams a file from its cursor to the screen; false (the failure said on
 // a line of its own) when it cannot be read to its end.
 bool printFile(File& f);

@@ -9,7 +9,7 @@
 
 namespace qv {
 
-Fault createDataFile()
+Outcome createDataFile()
 {
     // Looked for again under the lock: another process may have just made it.
     Lock lock(kDataFile);
@@ -38,9 +38,9 @@ int creatnew()
         return 1;
     }
     printLine(msg::kDataCreated);
-    Fault f = createDataFile();
-    say(f);
-    return f ? 1 : 0;
+    Outcome created = createDataFile();
+    say(created.fault());
+    return created.clean() ? 0 : 1;
 }
 
 }  // namespace qv

@@ -49,7 +49,7 @@ void renumber(File& rebuilt, int PO, int c, int Point_2)
 
 }  // namespace
 
-Fault removeRecords(const std::vector<int>& codes, Shown* shown, Through how, const std::function<void(Stage)>& stage)
+Outcome removeRecords(const std::vector<int>& codes, Shown* shown, Through how, const std::function<void(Stage)>& stage)
 {
     Change change(shown);
     if (change.fault())
@@ -62,7 +62,7 @@ Fault removeRecords(const std::vector<int>& codes, Shown* shown, Through how, co
             return f;
         }
     if (codes.empty())
-        return {};
+        return Outcome::done();
     if (stage)
         stage(Stage::Processing);
     File& data = change.data();
@@ -97,10 +97,10 @@ int delete_()
         printLine(msg::kCanceled);
         return 1;
     }
-    Fault f = removeRecords({s.PO_2}, s.shown.get(), Through::Scratch, [](Stage stage) {
+    Outcome removed = removeRecords({s.PO_2}, s.shown.get(), Through::Scratch, [](Stage stage) {
         printLine(stage == Stage::Processing ? msg::kProcessing : msg::kRebuilding);
     });
-    reportDone(f, msg::kDeleted);
+    reportDone(removed, msg::kDeleted);
     return 1;
 }
 

@@ -11,7 +11,7 @@
 
 namespace qv {
 
-Fault rewriteRecord(int code, Shown* shown, const std::string* Name, const std::string* SN, Through how)
+Outcome rewriteRecord(int code, Shown* shown, const std::string* Name, const std::string* SN, Through how)
 {
     Change change(shown);
     if (change.fault())
@@ -67,10 +67,9 @@ bool stillShown(Selection& s)
 // Stores what the step read, or says why not; false ends the run.
 bool save(Selection& s, const std::string* Name, const std::string* SN)
 {
-    Fault f = checkFields(Name, SN, Through::Scratch);
-    if (!f)
-        f = rewriteRecord(s.PO_2, s.shown.get(), Name, SN, Through::Scratch);
-    return reportDone(f, msg::kEditSaved);
+    if (Fault f = checkFields(Name, SN, Through::Scratch))
+        return reportDone(f, msg::kEditSaved);
+    return reportDone(rewriteRecord(s.PO_2, s.shown.get(), Name, SN, Through::Scratch), msg::kEditSaved);
 }
 
 bool nameStep(Selection& s)

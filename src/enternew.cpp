@@ -9,10 +9,10 @@
 
 namespace qv {
 
-Fault addRecords(const std::vector<NewRecord>& records, int* firstCode, Shown* shown)
+Outcome addRecords(const std::vector<NewRecord>& records, int* firstCode, Shown* shown)
 {
     if (records.empty())
-        return {};
+        return Outcome::done();
     if (records.size() > static_cast<std::size_t>(kCapacity)) {  // refused before anything is touched
         Fault f = fault(Fault::Full, kDataFile);
         f.line = kCapacity + 1;

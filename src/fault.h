@@ -4,10 +4,11 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace qv {
 
-struct Fault {
+struct [[nodiscard]] Fault {
     enum Kind {
         None,
         File,        // a file could not be opened, read, written or locked
@@ -34,11 +35,34 @@ struct Fault {
     int code = 0;         // NoRecord: the code no record has
     std::string dir;      // File: the directory that could not be written in,
                           // where the file was the program's own
-    // The change is done and stays done; this went wrong after it, so the
-    // success is told first and this after it, never instead of it.
-    bool late = false;
 
     explicit operator bool() const { return kind != None; }
+};
+
+// How a change of one file went: not done (fault() says why), done, or done
+// with a failure after it (fault() says what; the file is the new one all
+// the same, so a front end tells the success first and this after it). Only
+// the commit of that very file says "done": a fault on its own never does,
+// and an outcome is not a fault, so that what went wrong after another
+// file's change (a backup's) cannot pass for this one's.
+class [[nodiscard]] Outcome {
+public:
+    // Every fault is a change not done.
+    Outcome(Fault notDone) : fault_(std::move(notDone)) {}  // NOLINT(google-explicit-constructor)
+    static Outcome done(Fault after = {})
+    {
+        Outcome o(std::move(after));
+        o.made_ = true;
+        return o;
+    }
+    bool made() const { return made_; }
+    // Done, and nothing went wrong after it.
+    bool clean() const { return made_ && !fault_; }
+    const Fault& fault() const { return fault_; }
+
+private:
+    Fault fault_;
+    bool made_ = false;
 };
 
 Fault fileFault(std::string verb, std::string file, int err);

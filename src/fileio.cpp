@@ -15,8 +15,6 @@ namespace qv {
 
 namespace {
 
-bool writable(File::Mode m) { return m != File::Mode::Read; }
-
 // Windows are handed from file to file instead of being allocated and given
 // back at every open: a session opens files hundreds of times. A change has
 // at most four files open at once, whose windows lie ready in the program's
@@ -93,6 +91,7 @@ void File::swap(File& o) noexcept
     std::swap(loaded_, o.loaded_);
     std::swap(ends_, o.ends_);
     std::swap(piped_, o.piped_);
+    std::swap(detached_, o.detached_);
     std::swap(pos_, o.pos_);
     std::swap(end_, o.end_);
     std::swap(cut_, o.cut_);
@@ -198,6 +197,7 @@ void File::drop()
     loaded_ = false;
     end_ = cut_ = known_ = -1;
     piped_ = false;
+    detached_ = false;
 }
 
 bool File::settle()
@@ -224,14 +224,34 @@ bool File::sync()
 
 bool File::close()
 {
-    if (fd_ < 0)
+    if (fd_ < 0) {
+        if (detached_)
+            drop();
         return err_ == 0;
+    }
     settle();
     if (::close(fd_) != 0)
-        fail(writable(mode_) ? "write" : "read", errno);
+        fail(mode_ != Mode::Read ? "write" : "read", errno);
     fd_ = -1;
     drop();
     return err_ == 0;
+}
+
+bool File::detach()
+{
+    if (fd_ < 0)
+        return detached_;
+    const bool whole = settle() && loaded_ && ends_ && base_ == 0 && (end_ < 0 || end_ == static_cast<long>(len_));
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 || !whole) {
+        drop();
+        return false;
+    }
+    mode_ = Mode::Read;
+    end_ = cut_ = -1;
+    detached_ = true;
+    return true;
 }
 
 bool File::identify(Identity& id, struct stat* status)

@@ -69,7 +69,7 @@ public:
     // Reads a descriptor the program was given (standard input), whatever
     // it is, in order; `name` is what failures call it.
     bool adopt(int fd, std::string name);
-    bool isOpen() const { return fd_ >= 0; }
+    bool writable() const { return fd_ >= 0 && mode_ != Mode::Read; }
 
     // Positioned and sequential single bytes; kEnd at end of file or on a
     // read error (failed() tells which).
@@ -98,6 +98,13 @@ public:
     bool settle();  // flush, and cut a scratch file to what was written
     bool sync();    // flush, then force the bytes to the disk
     bool close();   // flush and close; false if any of it failed
+    // Closes the descriptor, but where the whole file lies in the window,
+    // keeps it there to be read from memory alone: a file written and put in
+    // place need not stay open (for writing) to be read again. False when
+    // the bytes are not all there; the file is then closed.
+    bool detach();
+    // Open, or detached with its bytes.
+    bool holds() const { return fd_ >= 0 || detached_; }
     // The file's identity (and status); its length then also tells where
     // reading ends.
     bool identify(Identity& id, struct stat* status = nullptr);
@@ -132,6 +139,7 @@ private:
     bool loaded_ = false;                    // the window holds the file's bytes from base_
     bool ends_ = false;                      // ... and the file ends inside it, at base_ + len_
     bool piped_ = false;                     // a pipe, read in order
+    bool detached_ = false;                  // no descriptor: the window is the whole file
     long pos_ = 0;
     long end_ = -1;          // a scratch file's length so far; -1 for other files
     long cut_ = -1;          // the length a scratch file was last cut to

@@ -10,12 +10,15 @@
 
 namespace qv {
 
-Fault loadFrom(const std::string& name)
+Outcome loadFrom(const std::string& name)
 {
     // The source is opened and looked at under the lock, before the data
     // file is touched: a file that is not there, not a regular file, or the
     // data file itself changes nothing.
-    Fault f = replaceData(Replacement::Load, name.c_str());
+    Outcome loaded = replaceData(Replacement::Load, name.c_str());
+    if (loaded.made())
+        return loaded;
+    Fault f = loaded.fault();
     if (f.kind == Fault::File && f.file == name && f.err == ENOENT)
         return fault(Fault::NoSource, name);
     if (f.kind == Fault::File && f.file == name && (f.err == EISDIR || f.err == File::kNotRegular))

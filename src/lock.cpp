@@ -35,12 +35,14 @@ std::vector<std::string> leftoversIn(const std::string& dir)
     return found;
 }
 
-// The lock file is kept open while the program runs, in the directory it
-// was last taken in; each change takes and releases the flock on it.
+// The lock is an flock on the data file's real directory itself: nothing
+// in it can be replaced or removed behind the program's back, and taking it
+// creates no file. The directory stays open while the program runs; each
+// change takes and releases the flock.
 struct LockState {
     int depth = 0;
     std::string dir;
-    int fd = -1;
+    Dir locked;
     std::optional<HeldSignals> held;
 };
 
@@ -70,39 +72,32 @@ extern "C" void onStop(int sig)
     (void)std::raise(sig);
 }
 
-// The lock file in `dir` could not be made: what the user can act on is the
-// directory, the file being the program's own.
-Fault cannotMake(const std::string& dir, const std::string& path, int err)
+// The directory could not be opened to be locked: what the user can act on
+// is the directory itself.
+Fault cannotOpen(const std::string& dir, const std::string& name, int err)
 {
-    if (err == ELOOP)
-        return fileFault("lock", path, msg::kWhyLinkPlanted);
-    Fault f = fileFault("lock", path, err);
+    Fault f = fileFault("lock the directory of", name, err);
     char real[PATH_MAX];
     f.dir = ::realpath(dir.c_str(), real) ? real : dir;
     return f;
 }
 
-// Takes the flock on the lock file in `dir`, opening it there first where it
-// is not open yet.
-Fault take(LockState& s, const std::string& dir)
+// Takes the flock on `dir`, the directory of the file `name`.
+Fault take(LockState& s, const std::string& dir, const std::string& name)
 {
-    const std::string path = join(dir, kLockFile);
-    if (s.fd < 0 || s.dir != dir) {
-        if (s.fd >= 0)
-            ::close(s.fd);
-        const int at = dirFd(dir);
-        s.fd = at < 0 ? -1 : ::openat(at, kLockFile, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, createdMode());
-        s.dir = s.fd < 0 ? "" : dir;
-        if (s.fd < 0)
-            return cannotMake(dir, path, errno);
+    if (!s.locked || s.dir != dir) {
+        s.locked = openDir(dir);
+        s.dir = s.locked ? dir : "";
+        if (!s.locked)
+            return cannotOpen(dir, name, errno);
     }
-    for (int waited = 0, step = 1; ::flock(s.fd, LOCK_EX | LOCK_NB) != 0;) {
+    for (int waited = 0, step = 1; ::flock(s.locked->fd(), LOCK_EX | LOCK_NB) != 0;) {
         if (errno == EINTR)
             continue;
         if (errno != EWOULDBLOCK)
-            return fileFault("lock", path, errno);
+            return fileFault("lock the directory of", name, errno);
         if (waited >= kLockWaitMs)
-            return fileFault("lock", path,
+            return fileFault("lock the directory of", name,
                              std::string(msg::kWhyLockHeld) + std::to_string(kLockWaitMs / 1000) + " seconds");
         sleepMs(step);
         waited += step;
@@ -161,12 +156,12 @@ Lock::Lock(const std::string& name)
     // and where that lies elsewhere (a link), the lock is taken there.
     std::string dir = s.dir.empty() ? dirOf(name) : s.dir;
     for (int tries = 0;; ++tries) {
-        if ((fault_ = take(s, dir)))
+        if ((fault_ = take(s, dir, name)))
             return;
         fault_ = resolve(name, place_);
         if (!fault_ && place_.dir == dir)
             break;
-        (void)::flock(s.fd, LOCK_UN);
+        (void)::flock(s.locked->fd(), LOCK_UN);
         if (!fault_ && tries == 8)  // a link retargeted again and again
             fault_ = fileFault("lock", name, EAGAIN);
         if (fault_)
@@ -183,7 +178,7 @@ Lock::~Lock()
     LockState& s = lockState();
     if (!held_ || --s.depth > 0)
         return;
-    (void)::flock(s.fd, LOCK_UN);
+    (void)::flock(s.locked->fd(), LOCK_UN);
     s.held.reset();
 }
 

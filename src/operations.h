@@ -34,27 +34,27 @@ int loadbackup();
 // ---- the core
 
 // Creates the empty data file where there is none.
-Fault createDataFile();
+Outcome createDataFile();
 // Adds records under the next codes, in one change with one backup; the
 // texts must have passed checkRecords. `firstCode` receives the first new
 // code. `shown`: the data file as read before, if it was.
-Fault addRecords(const std::vector<NewRecord>& records, int* firstCode = nullptr, Shown* shown = nullptr);
+Outcome addRecords(const std::vector<NewRecord>& records, int* firstCode = nullptr, Shown* shown = nullptr);
 // Replaces the name and/or the serial of record `code`. `shown`: the data
 // file the record was chosen on, which must not have changed since.
-Fault rewriteRecord(int code, Shown* shown, const std::string* name, const std::string* serial, Through how);
+Outcome rewriteRecord(int code, Shown* shown, const std::string* name, const std::string* serial, Through how);
 // Removes the records `codes` (ascending, each once) in one change; the
 // records behind them move up and are renumbered. A code no record has
 // refuses it all (the fault's `code` is that code). `stage` hears when the
 // removal begins and when the rebuilt file is put right.
 enum class Stage { Processing, Rebuilding };
-Fault removeRecords(const std::vector<int>& codes, Shown* shown, Through how,
-                    const std::function<void(Stage)>& stage = {});
+Outcome removeRecords(const std::vector<int>& codes, Shown* shown, Through how,
+                      const std::function<void(Stage)>& stage = {});
 // Brings back the data file from backup.bak.
-Fault recoverBackup();
+Outcome recoverBackup();
 // Replaces the data file with a copy of the named file.
-Fault loadFrom(const std::string& name);
+Outcome loadFrom(const std::string& name);
 // Copies the data file to the named file; "-" is standard output.
-Fault exportTo(const std::string& name);
+Outcome exportTo(const std::string& name);
 // The records of a sound data file.
 Fault readRecords(std::vector<Record>& records);
 // What the check counts: the total field against the title and serial

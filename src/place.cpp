@@ -1,5 +1,6 @@
 #include "place.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <utility>
@@ -30,29 +31,26 @@ std::string tempName()
     return kTempPrefix + std::to_string(counter++);
 }
 
-int dirFd(const std::string& dir)
+DirFd::~DirFd() { ::close(fd_); }
+
+Dir openDir(const std::string& dir)
 {
     // The data file's directory, and where they differ the backup's and an
-    // export's: a few are enough, the oldest goes first.
-    static std::vector<std::pair<std::string, int>> kept;
-    for (const auto& [name, fd] : kept)
-        if (name == dir)
-            return fd;
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
-    if (kept.size() == 4) {
-        ::close(kept.front().second);
-        kept.erase(kept.begin());
+    // export's: a few are enough; the one used longest ago goes first.
+    // Never destroyed: the kernel closes what is still open at the exit.
+    static auto& kept = *new std::vector<std::pair<std::string, Dir>>;
+    auto found = std::find_if(kept.begin(), kept.end(), [&](const auto& k) { return k.first == dir; });
+    if (found != kept.end()) {
+        std::rotate(found, found + 1, kept.end());
+        return kept.back().second;
     }
-    kept.emplace_back(dir, fd);
-    return fd;
-}
-
-int syncDir(const std::string& dir)
-{
-    const int fd = dirFd(dir);
-    return fd >= 0 && ::fsync(fd) == 0 ? 0 : errno;
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    if (kept.size() == 4)
+        kept.erase(kept.begin());
+    kept.emplace_back(dir, std::make_shared<const DirFd>(fd));
+    return kept.back().second;
 }
 
 Fault resolve(const std::string& name, Place& place)

@@ -2,6 +2,7 @@
 // program gives its own files beside it.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <sys/stat.h>
@@ -28,11 +29,23 @@ std::string join(const std::string& dir, const std::string& name);
 // already has is passed over for the next one.
 std::string tempName();
 
-// The descriptor of a directory files are made, linked and renamed in,
-// opened at its first use and kept while the program runs; -1 with errno
-// set when it cannot be opened.
-int dirFd(const std::string& dir);
-// 0, or why the directory's entries could not be made durable.
-int syncDir(const std::string& dir);
+// A directory that files are made, linked and renamed in, and that is
+// synced, held open for as long as anybody uses it.
+class DirFd {
+public:
+    explicit DirFd(int fd) : fd_(fd) {}
+    DirFd(const DirFd&) = delete;
+    DirFd& operator=(const DirFd&) = delete;
+    ~DirFd();
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+using Dir = std::shared_ptr<const DirFd>;
+// The directory `dir`, opened at its first use. The last few used stay open
+// for the next change; one that is dropped from them stays open with whoever
+// still holds it. nullptr, with errno set, when it cannot be opened.
+Dir openDir(const std::string& dir);
 
 }  // namespace qv

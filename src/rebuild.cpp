@@ -89,7 +89,7 @@ Fault Rebuild::throughScratch(long from, long to, long* stars)
     return f || piece.close() ? f : piece.fault();
 }
 
-Fault Rebuild::commit(int total, bool followed)
+Outcome Rebuild::commit(int total, bool followed)
 {
     if (!out())
         return fault_;

@@ -36,7 +36,7 @@ public:
     // dialogue through velk2.dat. `stars` counts its '*'.
     Fault head(long to, long& stars);
     // Puts the new file in place, as Change::commit.
-    Fault commit(int total, bool followed = false);
+    Outcome commit(int total, bool followed = false);
 
 private:
     Fault throughScratch(long from, long to, long* stars);

@@ -34,7 +34,7 @@ Fault mayReplace(const Place& to, const std::string& name, File& data)
 
 }  // namespace
 
-Fault exportTo(const std::string& name)
+Outcome exportTo(const std::string& name)
 {
     File data;
     if (!data.open(kDataFile, File::Mode::Read))
@@ -43,7 +43,7 @@ Fault exportTo(const std::string& name)
         // A reader that went away stops the copy; the front end tells.
         for (std::string_view part = data.next(); !part.empty() && !outputError(); part = data.next())
             print(part);
-        return data.failed() ? data.fault() : Fault{};
+        return data.failed() ? Outcome(data.fault()) : Outcome::done();
     }
     // Written like a change: beside the file it replaces, synced, renamed
     // over it, so that an export cut short leaves the old export whole; and

@@ -47,9 +47,9 @@ done
 
 # Somebody else holds the lock: the add waits a few seconds, then gives up.
 records 3 > velk.dat && cp velk.dat before.dat
-flock .quorvane.lock sleep 8 & sleep 0.3
+flock . sleep 8 & sleep 0.3
 "$bin" <<<$'1\nLate\nL-1\ny\nq' > late.out
-grep -q ':Can not lock .quorvane.lock : another process has held it for more than 5 seconds $' late.out \
+grep -q ':Can not lock the directory of velk.dat : another process has held the lock for more than 5 seconds $' late.out \
     || fail "no clear line when the lock is held too long"
 cmp -s velk.dat before.dat || fail "the add that could not lock changed the file"
 kill %1 2>/dev/null

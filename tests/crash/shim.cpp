@@ -4,7 +4,8 @@
 // relative to a directory) and
 // acts on the one numbered QV_CRASH_AT: sends itself a signal before or
 // after it, or makes it fail with EIO. Once it has acted it creates the file
-// QV_CRASH_MARK, so the test knows the run reached that call.
+// QV_CRASH_MARK, so the test knows the run reached that call. With
+// QV_NO_LINK set, hard links are refused as FAT refuses them (EPERM).
 //   QV_CRASH_AT=N  QV_CRASH_WHEN=before|after  QV_CRASH_SIGNAL=KILL|TERM|FAIL
 #include <cerrno>
 #include <cstdarg>
@@ -59,6 +60,15 @@ auto counted(Call call) -> decltype(call())
     if (due && after)
         kill(getpid(), signal);
     return result;
+}
+
+// A file system without hard links refuses them before anything changes.
+bool linksRefused()
+{
+    static const bool refused = std::getenv("QV_NO_LINK") != nullptr;
+    if (refused)
+        errno = EPERM;
+    return refused;
 }
 
 }  // namespace
@@ -116,12 +126,22 @@ COUNTED(ssize_t, copy_file_range, (int a, off_t* b, int c, off_t* d, size_t e, u
 COUNTED(int, fsync, (int fd), (fd))
 COUNTED(int, ftruncate, (int fd, off_t n), (fd, n))
 COUNTED(int, rename, (const char* a, const char* b), (a, b))
-COUNTED(int, link, (const char* a, const char* b), (a, b))
 COUNTED(int, unlink, (const char* a), (a))
-COUNTED(int, linkat, (int a, const char* b, int c, const char* d, int e), (a, b, c, d, e))
 COUNTED(int, renameat, (int a, const char* b, int c, const char* d), (a, b, c, d))
 COUNTED(int, unlinkat, (int a, const char* b, int c), (a, b, c))
 COUNTED(int, chmod, (const char* a, mode_t m), (a, m))
 COUNTED(int, fchmod, (int fd, mode_t m), (fd, m))
+
+int link(const char* a, const char* b)
+{
+    static auto f = real<int (*)(const char*, const char*)>("link");
+    return linksRefused() ? -1 : counted([&] { return f(a, b); });
+}
+
+int linkat(int a, const char* b, int c, const char* d, int e)
+{
+    static auto f = real<int (*)(int, const char*, int, const char*, int)>("linkat");
+    return linksRefused() ? -1 : counted([&] { return f(a, b, c, d, e); });
+}
 
 }  // extern "C"

@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
 
     const std::string name = "Fuzz name", serial = "FZ-1";
     std::vector<qv::Record> want = records;
-    qv::Fault f;
+    qv::Outcome f = qv::Fault{};
     if (pick % 3 == 0) {
         f = qv::addRecords({{name, serial}});
         want.push_back({static_cast<int>(want.size()) + 1, name, serial});
@@ -116,11 +116,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
     const bool codesFit = code >= 1 && code <= n && (pick % 3 != 2 || code2 <= code || code2 <= n);
     const bool possible = !layout && (pick % 3 == 0 ? n < 99 : codesFit);
     if (possible) {
-        require(!f, "a change of a sound file was refused");
+        require(f.clean(), "a change of a sound file was refused");
         require(slurp(qv::kDataFile) == serialise(want), "a change gave another file than the model's");
         require(slurp(qv::kBackupFile) == bytes, "a change did not keep the old file as backup.bak");
     } else {
-        require(bool(f), "an impossible change was done");
+        require(!f.made(), "an impossible change was done");
         require(slurp(qv::kDataFile) == bytes, "a refused change touched the data file");
         require(slurp(qv::kBackupFile) == "before", "a refused change touched backup.bak");
     }
