@@ -2,7 +2,21 @@
 # edit and delete the record codes of the catalogue that -C or QUORVANE_DIR
 # names, each with its name.
 
-# The -C option on the command line so far, to pass on to quorvane list.
+# A -C value as quorvane gets it: a leading ~, $NAME or {$NAME} expanded,
+# the rest as typed (commandline -o has undone its quotes). Nothing is
+# evaluated.
+function __quorvane_expand
+    set -l value $argv[1]
+    if string match -qr -- '^~(/|$)' $value
+        set value $HOME(string sub -s 2 -- $value)
+    else if set -l name (string match -r -- '^\$\{?([A-Za-z_]\w*)\}?(/.*)?$' $value)
+        set value $$name[2]$name[3]
+    end
+    echo -- $value
+end
+
+# The -C options on the command line so far, in order, as quorvane applies
+# them: to pass on to quorvane list.
 function __quorvane_dir
     set -l words (commandline -opc)
     set -l i 2
@@ -10,21 +24,26 @@ function __quorvane_dir
         switch $words[$i]
             case -C --directory
                 set i (math $i + 1)
-                test $i -le (count $words); and echo -C; and echo $words[$i]
+                test $i -le (count $words); and echo -C; and __quorvane_expand $words[$i]
             case '--directory=*'
                 echo -C
-                string replace -- --directory= '' $words[$i]
+                __quorvane_expand (string replace -- --directory= '' $words[$i])
             case '-C?*'
                 echo -C
-                string sub -s 3 -- $words[$i]
+                __quorvane_expand (string sub -s 3 -- $words[$i])
+            case '-*'
+            case '*'
+                return
         end
         set i (math $i + 1)
     end
 end
 
-# "01<TAB>name<TAB>serial" becomes "01<TAB>name": the code, described by its name.
+# "01<TAB>name<TAB>serial" becomes "01<TAB>name": the code, described by its
+# name, with list's escapes shown as blanks and \\ as \ again.
 function __quorvane_codes
-    quorvane (__quorvane_dir) list 2>/dev/null | string replace -r '^([^\t]*\t[^\t]*)\t.*$' '$1'
+    quorvane (__quorvane_dir) list 2>/dev/null | string replace -r '^([^\t]*\t[^\t]*)\t.*$' '$1' \
+        | string replace -ra '\\\\\\\\' \x1f | string replace -ra '\\\\(x..|[tnre])' ' ' | string replace -a \x1f '\\'
 end
 
 set -l commands list show find add edit delete check export load recover import help

@@ -24,6 +24,7 @@ int addAll(const Args& a, const std::vector<NewRecord>& records, const std::stri
         Fault f = added.fault();
         if (f.kind == Fault::Full && f.line) {  // the first record that does not fit, where it was read
             f.line = records[static_cast<std::size_t>(f.line) - 1].line;
+            f.record = a.json;
             f.file = from;
         }
         return fail(a, f);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <getopt.h>
@@ -59,7 +60,8 @@ const Command kCommands[] = {
      "      --json  FILE holds the array that 'list --json' prints\n"
      "Otherwise a line a record, NAME<TAB>SERIAL: the serial follows the last tab;\n"
      "CR LF line ends and blank lines are fine.\n"
-     "Either every record is added or none is.\n"},
+     "Either every record is added or none is. To copy a catalogue, use --json:\n"
+     "'list' escapes what its lines hold, and the lines here are taken as they stand.\n"},
     {"help", "help [COMMAND]", "this help, or a command's", nullptr, 0, 1, false},
 };
 
@@ -124,17 +126,26 @@ int unknownCommand(const std::string& name)
     return usage("", std::string(msg::kWhyUnknown) + "'" + name + "'", best ? best->name : nullptr);
 }
 
-// What getopt_long refused, in its own words: `arg` is the argument it
-// stopped at, `letter` the short option it means, if any.
-std::string optionMistake(int refused, const char* arg, int letter)
+// What getopt_long refused, in its own words. `arg` is the argument it was
+// reading when it refused, `letter` the short option it names (0 for a long
+// option it does not know). A bundle such as -xj leaves `arg` at the word
+// before it, so a long option is only blamed when the letter is its own.
+std::string optionMistake(int refused, const char* arg, int letter, const option* longs)
 {
-    const bool longForm = std::strncmp(arg, "--", 2) == 0;
-    std::string name = longForm ? std::string(arg).substr(0, std::string(arg).find('=')) : std::string(arg);
+    const std::string word = arg, name = word.substr(0, word.find('='));
+    const option* known = nullptr;
+    for (const option* o = longs; word.starts_with("--") && o->name && !known; ++o)
+        if (std::string_view(o->name).starts_with(name.substr(2)))
+            known = o;
+    const bool longForm = word.starts_with("--") && (letter == 0 || (known && known->val == letter));
+    const std::string full = known ? std::string("--") + known->name : name;
     if (refused == ':')
-        return longForm ? "option '" + name + "' requires an argument"
+        return longForm ? "option '" + full + "' requires an argument"
                         : std::string(msg::kWhyValue) + "'" + static_cast<char>(letter) + "'";
-    return longForm || letter == 0 ? std::string(msg::kWhyOption) + "'" + arg + "'"
-                                   : std::string(msg::kWhyShortOption) + "'" + static_cast<char>(letter) + "'";
+    if (longForm)
+        return letter == 0 ? std::string(msg::kWhyOption) + "'" + word + "'"
+                           : "option '" + full + "' doesn't allow an argument";
+    return std::string(msg::kWhyShortOption) + "'" + static_cast<char>(letter) + "'";
 }
 
 // Reads a command's options and arguments into `a`; kDone when they are
@@ -151,17 +162,21 @@ int parseCommand(const Command& c, int argc, char** argv, Args& a)
         shorts += "n:s:";
     }
     longs.push_back({});
+    // Arguments in the order given, options anywhere among them, whatever
+    // POSIXLY_CORRECT says: getopt hands each argument over as option 1.
+    shorts.insert(0, "-");
     optind = 0;  // a fresh start for this argument list
     for (int opt; (opt = getopt_long(argc, argv, shorts.c_str(), longs.data(), nullptr)) != -1;) {
         switch (opt) {
+        case 1: a.pos.emplace_back(optarg); break;
         case 'h': printHelp(c); return -1;
         case 'j': a.json = true; break;
         case 'n': a.name = optarg; break;
         case 's': a.serial = optarg; break;
-        default: return usage(c.name, optionMistake(opt, argv[optind - 1], optopt));
+        default: return usage(c.name, optionMistake(opt, argv[optind - 1], optopt, longs.data()));
         }
     }
-    a.pos.assign(argv + optind, argv + argc);
+    a.pos.insert(a.pos.end(), argv + optind, argv + argc);  // what follows --
     const int n = static_cast<int>(a.pos.size());
     if (n < c.least || (c.most >= 0 && n > c.most))
         return usage(c.name, std::string(msg::kWhyArguments));
@@ -174,17 +189,22 @@ int parseCommand(const Command& c, int argc, char** argv, Args& a)
 }
 
 // Ends a run. A reader that went away ends it as it ends `cat`: silently,
-// by the signal; any other error writing standard output is a failure.
-int finish(const std::string& what, int status)
+// by the signal; any other error writing standard output is a failure. But
+// a change that was `made` stays made and ends with status 0 whatever
+// became of its printout, so that a script never makes it twice; an error
+// other than a closed pipe is told all the same.
+int finish(const std::string& what, int status, bool made = false)
 {
     flushOutput();
-    if (outputError() == EPIPE) {
+    const int err = outputError();
+    if (err == EPIPE && !made) {
         (void)std::signal(SIGPIPE, SIG_DFL);
         (void)std::raise(SIGPIPE);  // ends the program; if it cannot, the status follows
     }
-    if (outputError() == 0)
+    if (err == 0 || (err == EPIPE && made))
         return status;
-    return complain(what, std::string(msg::kStdout), std::strerror(outputError()));
+    complain(what, std::string(msg::kStdout), std::strerror(err));
+    return made ? status : kFailed;
 }
 
 int runCommand(const Command& c, int argc, char** argv)
@@ -203,7 +223,8 @@ int runCommand(const Command& c, int argc, char** argv)
     try {
         if (c.changes)
             removeLeftovers(kDataFile, kBackupFile);
-        return finish(a.cmd, c.run(a));
+        const int status = c.run(a);
+        return finish(a.cmd, status, c.changes && status == kDone);
     } catch (const std::exception& e) {
         // Whatever was in the making was dropped on the way out.
         return complain(a.cmd, "", whatWentWrong(e));
@@ -237,7 +258,7 @@ int runProgram(int argc, char** argv)
             break;
         case 'h': printUsage(); return finish("--help", kDone);
         case 'V': printLine(msg::kVersion); return finish("--version", kDone);
-        default: return usage("", optionMistake(opt, argv[optind - 1], optopt));
+        default: return usage("", optionMistake(opt, argv[optind - 1], optopt, longs));
         }
     }
     const Command* c = optind < argc ? commandNamed(argv[optind]) : nullptr;

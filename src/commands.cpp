@@ -8,6 +8,7 @@
 #include "console.h"
 #include "json.h"
 #include "messages.h"
+#include "unicode.h"
 
 namespace qv::cmd {
 
@@ -36,40 +37,25 @@ std::string reason(const Fault& f)
     return why;
 }
 
-// A tab, newline, carriage return or backslash in a field would break the
-// line into other fields; they are written as \t, \n, \r and \\.
-std::string tsvField(std::string_view s)
-{
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 int complain(const std::string& cmd, const std::string& file, std::string_view why)
 {
+    // A file name or a reason may hold anything; the line stays one line,
+    // and a terminal shows it without obeying it.
     std::string line = "quorvane: " + cmd + ": ";
     if (!file.empty())
-        line.append(file).append(": ");
-    line.append(why).append("\n");
+        line.append(escapeText(file)).append(": ");
+    line.append(escapeText(why)).append("\n");
     (void)std::fputs(line.c_str(), stderr);  // nowhere left to tell if this fails
     return kFailed;
 }
 
 int fail(const Args& a, const Fault& f)
 {
-    // The program's own file could not be made: the user knows the directory.
+    // The folder refused, not the file: the user has the folder to see to.
     if (!f.dir.empty())
-        return complain(a.cmd, "", std::string(msg::kWhyWriteIn) + f.dir + ": " + f.reason);
+        return complain(a.cmd, "", std::string(msg::kWhyCannot) + f.dirVerb + " " + f.dir + ": " + f.reason);
     return complain(a.cmd, f.file, reason(f));
 }
 
@@ -91,7 +77,10 @@ std::optional<int> parseCode(const std::string& s)
 
 void printRecord(const Record& r, bool json)
 {
-    print(json ? recordJson(r) + "\n" : twoDigits(r.code) + "\t" + tsvField(r.name) + "\t" + tsvField(r.serial) + "\n");
+    // An escaped field holds no tab or newline: a record is one line of
+    // exactly three fields.
+    print(json ? recordJson(r) + "\n"
+               : twoDigits(r.code) + "\t" + escapeText(r.name) + "\t" + escapeText(r.serial) + "\n");
 }
 
 void printRecords(const std::vector<Record>& records, bool json)

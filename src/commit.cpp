@@ -26,7 +26,9 @@ Commit::Commit(Place place, std::string shownName)
             break;
         }
         if (out_.error() != EEXIST || attempt == 100) {
-            fault_ = fileFault("write", shown_, out_.error());
+            fault_ = out_.fault();
+            fault_.verb = "write";
+            fault_.file = shown_;
             return;
         }
     }

@@ -18,6 +18,8 @@
 namespace qv {
 
 inline constexpr const char* kTempPrefix = ".quorvane-tmp-";
+// The lock file of earlier versions, which may still be running.
+inline constexpr const char* kOldLockFile = ".quorvane.lock";
 inline constexpr int kLockWaitMs = 5000;
 
 // While one of these lives, SIGINT, SIGTERM and SIGHUP wait, so that what is

@@ -33,8 +33,8 @@ struct [[nodiscard]] Fault {
     int line = 0;         // an import: the line that cannot be taken
     bool record = false;  // ... counted in records of a JSON array, not in lines
     int code = 0;         // NoRecord: the code no record has
-    std::string dir;      // File: the directory that could not be written in,
-                          // where the file was the program's own
+    std::string dir;      // File: the directory that refused, where it was the
+    std::string dirVerb;  // directory and not the file; "read", "read in" or "write in"
 
     explicit operator bool() const { return kind != None; }
 };

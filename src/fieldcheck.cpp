@@ -53,6 +53,16 @@ Fault::Kind shapeFault(const std::string* name, const std::string* serial)
 
 }  // namespace
 
+Fault checkStorable(const std::string& name, const std::string& serial)
+{
+    auto any = [&](bool (*bad)(char)) {
+        return std::any_of(name.begin(), name.end(), bad) || std::any_of(serial.begin(), serial.end(), bad);
+    };
+    if (any([](char c) { return c == '\n'; }))
+        return fault(Fault::NotOneWord);
+    return any(isReservedChar) ? fault(Fault::Reserved) : Fault{};
+}
+
 Fault checkFields(const std::string* name, const std::string* serial, Through how)
 {
     if (Fault::Kind kind = shapeFault(name, serial))

@@ -23,6 +23,12 @@ int fieldcheck(const std::vector<std::string_view>& texts, Fault& why);
 // memory for a command, which also refuses control characters.
 Fault checkFields(const std::string* name, const std::string* serial, Through how);
 
+// Whether a name and a serial can stand in the data file at all: any bytes
+// but a newline and a reserved character. What a JSON copy of a catalogue
+// brings back is held to this alone, so that every catalogue the menu or a
+// load made comes back as it was.
+Fault checkStorable(const std::string& name, const std::string& serial);
+
 struct NewRecord {
     std::string name, serial;
     int line = 0;  // where an import read it: its line, or its place in a JSON array

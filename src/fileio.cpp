@@ -2,6 +2,7 @@
 #include "fileio.h"
 
 #include "messages.h"
+#include "place.h"
 
 #include <cerrno>
 #include <memory>
@@ -80,6 +81,7 @@ File::~File()
 void File::swap(File& o) noexcept
 {
     std::swap(fd_, o.fd_);
+    std::swap(at_, o.at_);
     std::swap(mode_, o.mode_);
     name_.swap(o.name_);
     shown_.swap(o.shown_);
@@ -122,6 +124,7 @@ bool File::open(std::string name, Mode mode, int dir, mode_t perms)
 {
     if (!start(std::move(name), mode))
         return false;
+    at_ = dir;
     int flags = O_CLOEXEC;
     switch (mode) {
     case Mode::Read: flags |= O_RDONLY | O_NONBLOCK; break;  // a FIFO must not hold the open
@@ -182,10 +185,16 @@ Fault File::fault() const
     // for them a link is refused, not "too many levels" of them.
     if (err_ == ELOOP && (mode_ == Mode::Scratch || mode_ == Mode::Fresh))
         why = msg::kWhyLinkPlanted;
-    if (why.empty())
-        return fileFault(verb_, name, err_);
-    Fault f = fileFault(verb_, name, why);
+    Fault f = why.empty() ? fileFault(verb_, name, err_) : fileFault(verb_, name, why);
     f.err = err_;
+    // Where it is the folder that refuses, the user has the folder to see to.
+    const bool making = mode_ != Mode::Read && std::string_view(verb_) == "create";
+    const std::string folder = dirOf(name_);
+    if ((err_ == EACCES || err_ == EPERM || err_ == EROFS)
+        && ::faccessat(at_, folder.c_str(), making ? W_OK | X_OK : X_OK, 0) != 0) {
+        f.dir = realPath(at_ == AT_FDCWD ? folder : "/proc/self/fd/" + std::to_string(at_) + "/" + folder);
+        f.dirVerb = making ? "write in" : "read in";
+    }
     return f;
 }
 

@@ -130,6 +130,7 @@ private:
     bool fail(const char* verb, int err);
 
     int fd_ = -1;
+    int at_ = AT_FDCWD;  // the directory the name is relative to
     Mode mode_ = Mode::Read;
     std::string name_, shown_;
     char* win_ = nullptr;                    // borrowed from a pool, so an open costs no allocation

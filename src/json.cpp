@@ -11,6 +11,19 @@ namespace {
 
 std::string jsonString(std::string_view bytes) { return nlohmann::json(toUtf8(bytes)).dump(); }
 
+// "[json.exception.parse_error.101] parse error at ...; last read: 'TOKEN'"
+// without its tag, and the token cut to its last bytes: it may be a whole
+// line of a megabyte.
+std::string parseError(std::string why)
+{
+    constexpr std::size_t kShown = 40;
+    why.erase(0, why.find(']') + 2);
+    const std::size_t token = why.find("last read: '"), end = why.rfind('\'');
+    if (token != std::string::npos && end > token + 12 + kShown)
+        why.replace(token + 12, end - token - 12 - kShown, "...");
+    return why;
+}
+
 }  // namespace
 
 std::string recordJson(const Record& r)
@@ -34,10 +47,7 @@ ImportFaults readJson(std::string_view text, std::vector<NewRecord>& records)
     try {
         array = nlohmann::json::parse(text);
     } catch (const nlohmann::json::exception& e) {
-        // "[json.exception.parse_error.101] parse error at ..." without its tag
-        std::string why = e.what();
-        why.erase(0, why.find(']') + 2);
-        faults.add(fileFault("read", "", std::string(msg::kWhyNotJson) + why), 0);
+        faults.add(fileFault("read", "", std::string(msg::kWhyNotJson) + parseError(e.what())), 0);
         return faults;
     }
     if (!array.is_array()) {
@@ -58,7 +68,7 @@ ImportFaults readJson(std::string_view text, std::vector<NewRecord>& records)
             continue;
         }
         NewRecord r{fromUtf8(name->get<std::string>()), fromUtf8(serial->get<std::string>()), number};
-        if (Fault f = checkFields(&r.name, &r.serial, Through::Memory))
+        if (Fault f = checkStorable(r.name, r.serial))
             faults.add(f, number, true);
         else
             records.push_back(std::move(r));

@@ -77,8 +77,8 @@ extern "C" void onStop(int sig)
 Fault cannotOpen(const std::string& dir, const std::string& name, int err)
 {
     Fault f = fileFault("lock the directory of", name, err);
-    char real[PATH_MAX];
-    f.dir = ::realpath(dir.c_str(), real) ? real : dir;
+    f.dir = realPath(dir);
+    f.dirVerb = "read";
     return f;
 }
 

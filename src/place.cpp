@@ -21,6 +21,12 @@ std::string dirOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string realPath(const std::string& path)
+{
+    char real[PATH_MAX];
+    return ::realpath(path.c_str(), real) ? real : path;
+}
+
 std::string baseOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 std::string join(const std::string& dir, const std::string& name) { return dir == "." ? name : dir + "/" + name; }

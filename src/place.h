@@ -22,6 +22,9 @@ struct Place {
 Fault resolve(const std::string& name, Place& place);
 
 std::string dirOf(const std::string& path);
+// The path without links, . or .., as the user can find it; `path` itself
+// where that cannot be had.
+std::string realPath(const std::string& path);
 std::string baseOf(const std::string& path);
 std::string join(const std::string& dir, const std::string& name);
 // The next temporary name, relative to its directory. Temporary files are

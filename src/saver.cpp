@@ -15,6 +15,12 @@ namespace {
 // the catalogue itself, nor to something that is not a plain file.
 Fault mayReplace(const Place& to, const std::string& name, File& data)
 {
+    // The program's own names, wherever they lead: a temporary file is
+    // removed by the next change, and a lock file (older versions take
+    // one) must stay the file its holders locked.
+    const std::string base = baseOf(to.path);
+    if (base.starts_with(kTempPrefix) || base == kOldLockFile)
+        return fileFault("write", name, msg::kWhyIsOwn);
     if (!to.exists)
         return {};
     if (S_ISDIR(to.st.st_mode))

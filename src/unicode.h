@@ -9,8 +9,15 @@ namespace qv {
 
 // The text folded by Unicode case folding and composed (NFC), so that texts
 // that differ only in case, or in how an accent is written, fold alike.
-// Bytes that are not UTF-8 are kept as they are.
+// A byte that is not UTF-8 becomes a character of its own (as in toUtf8),
+// so that it only ever matches the same byte, never a piece of a character.
 std::string caseFold(std::string_view bytes);
+
+// The bytes as text a terminal shows and never obeys: a backslash as \\,
+// tab, newline, carriage return and escape as \t, \n, \r and \e, and every
+// other control character (C0, DEL, C1) and every byte that is not UTF-8 as
+// \xHH, a byte at a time. Nothing else changes.
+std::string escapeText(std::string_view bytes);
 
 // The bytes as valid UTF-8. A byte that is not part of a UTF-8 character
 // becomes the private-use character U+10FF00 plus the byte (U+10FF80 to
