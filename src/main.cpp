@@ -2,7 +2,7 @@
 // command and ends.
 #include <csignal>
 
-#include "cli.h"
+#include "cli/cli.h"
 
 int main(int argc, char** argv)
 {

@@ -5,7 +5,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 status=0
-sources=(src/*.cpp src/*.h tests/*.cpp tests/*/*.cpp)
+sources=(src/*.cpp src/*/*.cpp src/*/*.h tests/*.cpp tests/*/*.cpp)
 if command -v clang-format >/dev/null; then
     clang-format --dry-run --Werror "${sources[@]}" || status=1
     [ $status = 0 ] && echo "clang-format: the tree is formatted"
@@ -18,7 +18,7 @@ if command -v clang-tidy >/dev/null; then
         shift
         printf '%s\n' "$@" | xargs -P2 -n4 clang-tidy -p "$dir" --quiet 2>/dev/null
     }
-    { tidy build-test-plain src/*.cpp tests/session_test.cpp tests/unit/*.cpp tests/crash/*.cpp
+    { tidy build-test-plain src/*.cpp src/*/*.cpp tests/session_test.cpp tests/unit/*.cpp tests/crash/*.cpp
       [ -d build-test-fuzz ] && tidy build-test-fuzz tests/fuzz/*.cpp; } > build-test-plain/tidy.log
     if grep -q -E '(warning|error):' build-test-plain/tidy.log; then
         cat build-test-plain/tidy.log

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "import.h"
+#include "catalog/import.h"
 
 namespace {
 

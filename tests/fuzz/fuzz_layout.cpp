@@ -13,9 +13,9 @@
 
 #include <unistd.h>
 
-#include "fieldcheck.h"
-#include "layout.h"
-#include "operations.h"
+#include "catalog/catalog.h"
+#include "catalog/fields.h"
+#include "catalog/layout.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "layout.h"
+#include "catalog/layout.h"
 
 namespace fs = std::filesystem;
 using qv::File;

@@ -1,0 +1,50 @@
+// The commands of the command line. Each takes its parsed arguments and
+// returns its exit status; what it cannot do it says in one line on standard
+// error. Reading commands are in reading.cpp, changing ones in changing.cpp.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalog/fault.h"
+#include "catalog/layout.h"
+#include "cli/cli.h"
+
+namespace qv::cmd {
+
+struct Args {
+    std::string cmd;
+    std::vector<std::string> pos;  // the arguments that are not options
+    bool json = false;
+    std::optional<std::string> name, serial;
+};
+
+// "quorvane: COMMAND: FILE: reason" on standard error; kFailed.
+int complain(const std::string& cmd, const std::string& file, std::string_view why);
+// A fault in one line of the command line's words; kFailed.
+int fail(const Args& a, const Fault& f);
+// The status of a change: a fault that came after it was done is told, but
+// the change stands, and a script must not make it again.
+int done(const Args& a, const Outcome& outcome);
+// A record code as typed: one or two digits, 1 to 99.
+std::optional<int> parseCode(const std::string& s);
+// Records as tab-separated lines, or as the JSON array.
+void printRecords(const std::vector<Record>& records, bool json);
+// One record: a tab-separated line, or its JSON object.
+void printRecord(const Record& r, bool json);
+
+int list(const Args& a);
+int show(const Args& a);
+int find(const Args& a);
+int check(const Args& a);
+int exportFile(const Args& a);
+int add(const Args& a);
+int edit(const Args& a);
+int del(const Args& a);
+int load(const Args& a);
+int recover(const Args& a);
+int import(const Args& a);
+
+}  // namespace qv::cmd

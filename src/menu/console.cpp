@@ -1,0 +1,192 @@
+#include "menu/console.h"
+
+#include "menu/texts.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <new>
+
+#include <unistd.h>
+
+namespace qv {
+
+namespace {
+
+// Standard input is read a block at a time. Prompts are flushed before the
+// program waits, so the dialogue works in a terminal and through a pipe.
+class Input {
+public:
+    int peek()
+    {
+        if (at_ == len_ && !fill())
+            return EOF;
+        return static_cast<unsigned char>(buf_[at_]);
+    }
+    int get()
+    {
+        int c = peek();
+        if (c != EOF)
+            ++at_;
+        return c;
+    }
+
+private:
+    bool fill()
+    {
+        if (ended_)
+            return false;
+        flushOutput();
+        ssize_t n;
+        do
+            n = ::read(0, buf_, sizeof buf_);
+        while (n < 0 && errno == EINTR);
+        if (n <= 0) {
+            ended_ = true;
+            return false;
+        }
+        at_ = 0;
+        len_ = static_cast<std::size_t>(n);
+        return true;
+    }
+
+    char buf_[4096];
+    std::size_t at_ = 0, len_ = 0;
+    bool ended_ = false;
+};
+
+Input& input()
+{
+    static Input in;
+    return in;
+}
+
+bool isBlank(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+}  // namespace
+
+char readChar()
+{
+    int c = input().get();
+    if (c == EOF)
+        throw EndOfInput{};
+    return static_cast<char>(c);
+}
+
+std::string readWord()
+{
+    Input& in = input();
+    while (isBlank(in.peek()))
+        in.get();
+    std::string word;
+    for (int c = in.peek(); !isBlank(c); c = in.peek()) {
+        if (c == EOF)
+            throw EndOfInput{};
+        if (word.size() < kInputKept)
+            word.push_back(static_cast<char>(c));
+        in.get();
+    }
+    return word;
+}
+
+std::string readLine()
+{
+    std::string line;
+    for (char c = readChar(); c != '\n'; c = readChar())
+        if (line.size() < kInputKept)
+            line.push_back(c);
+    return line;
+}
+
+bool readYes() { return readWord().front() == 'y'; }
+
+void waitForKey()
+{
+    printLine(msg::kWaitKey);
+    readChar();
+    readChar();
+}
+
+namespace {
+
+int outErr = 0;
+
+void noteOutput(bool written)
+{
+    if (!written && outErr == 0)
+        outErr = errno ? errno : EIO;
+}
+
+}  // namespace
+
+void print(std::string_view text) { noteOutput(std::fwrite(text.data(), 1, text.size(), stdout) == text.size()); }
+
+void printLine(std::string_view text)
+{
+    print(text);
+    printChar('\n');
+}
+
+void printChar(char c) { noteOutput(std::fputc(static_cast<unsigned char>(c), stdout) != EOF); }
+
+void printEcho(std::string_view label, std::string_view value)
+{
+    print(label);
+    print("[ ");
+    print(value);
+    printLine(" ] ");
+}
+
+void flushOutput() { noteOutput(std::fflush(stdout) == 0); }
+
+int outputError() { return outErr; }
+
+std::string whatWentWrong(const std::exception& e)
+{
+    return dynamic_cast<const std::bad_alloc*>(&e) ? std::string(msg::kOutOfMemory) : e.what();
+}
+
+void say(const Fault& f)
+{
+    switch (f.kind) {
+    case Fault::None: break;
+    case Fault::File: printLine("Can not " + f.verb + " " + f.file + " : " + f.reason + " "); break;
+    case Fault::Damaged: printLine(msg::kDamaged); break;
+    case Fault::Full: printLine(msg::kFull); break;
+    case Fault::TooLong: printLine(msg::kTooLong), printLine(msg::kCanceled); break;
+    case Fault::NotOneWord:
+    case Fault::Malformed:
+    case Fault::NotRecord:
+    case Fault::Control: printLine(msg::kCanceled); break;
+    case Fault::Reserved: printLine(msg::kReserved), printLine(msg::kCanceled); break;
+    case Fault::Changed: printLine(msg::kChanged); break;
+    case Fault::NoRecord: printLine(msg::kWrongCode); break;
+    case Fault::NoBackup: printLine(msg::kNoBackup); break;
+    case Fault::NoSource: printLine(msg::kLoadMissing); break;
+    case Fault::SelfLoad: printLine(msg::kLoadSelf); break;
+    }
+}
+
+bool reportDone(const Outcome& outcome, std::string_view done)
+{
+    if (outcome.made())
+        printLine(done);
+    say(outcome.fault());
+    return outcome.made();
+}
+
+bool printFile(File& f)
+{
+    char last = '\n';
+    for (std::string_view part = f.next(); !part.empty(); part = f.next()) {
+        print(part);
+        last = part.back();
+    }
+    if (!f.failed())
+        return true;
+    if (last != '\n')
+        printChar('\n');
+    say(f.fault());
+    return false;
+}
+
+}  // namespace qv
