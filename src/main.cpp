@@ -1,8 +1,10 @@
 // Started without a command the program is the menu; with one, it runs that
-// command and ends.
+// command and ends. The options before a command are the command line's to
+// read, the menu's too.
 #include <csignal>
 
 #include "cli/cli.h"
+#include "menu/menu.h"
 
 int main(int argc, char** argv)
 {
@@ -10,5 +12,11 @@ int main(int argc, char** argv)
     // operation halfway through its files; the write fails, and the command
     // line ends quietly once its work is done.
     (void)std::signal(SIGPIPE, SIG_IGN);
-    return qv::runProgram(argc, argv);
+    const qv::cli::Start start = qv::cli::readOptions(argc, argv);
+    switch (start.then) {
+    case qv::cli::Start::Menu: return qv::menu::run();
+    case qv::cli::Start::Command: return qv::cli::runCommand(argc, argv, start);
+    case qv::cli::Start::Ended: break;
+    }
+    return start.status;
 }

@@ -1,10 +1,27 @@
 #!/usr/bin/env bash
-# Holds the tree to its .clang-format and .clang-tidy, where the tools are
-# installed; says plainly what it could not run. The compile commands come
-# from the builds run_all.sh made.
+# Holds the tree to its layers, its .clang-format and its .clang-tidy, where
+# the tools are installed; says plainly what it could not run. The compile
+# commands come from the builds run_all.sh made.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 status=0
+
+# Includes run one way, down: main.cpp over the two front ends (src/menu,
+# src/cli), which never include each other, over src/catalog, over src/file.
+upward=$(grep -H '#include "' src/*.cpp src/*/*.cpp src/*/*.h | awk -F'"' '
+    function rank(path) { return path ~ /^src\/file\// ? 0 : path ~ /^src\/catalog\// ? 1 : path ~ /^src\/(menu|cli)\// ? 2 : 3 }
+    {
+        split($1, at, ":"); from = at[1]; to = "src/" $2
+        split(from, f, "/"); split(to, t, "/")
+        if (rank(to) > rank(from) || (rank(to) == 2 && rank(from) == 2 && f[2] != t[2])) print "  " from " includes " $2
+    }')
+if [ -n "$upward" ]; then
+    echo "includes that go up a layer or across to the other front end:"
+    echo "$upward"
+    status=1
+else
+    echo "layers: every include goes down"
+fi
 sources=(src/*.cpp src/*/*.cpp src/*/*.h tests/*.cpp tests/*/*.cpp)
 if command -v clang-format >/dev/null; then
     clang-format --dry-run --Werror "${sources[@]}" || status=1

@@ -1,69 +1,73 @@
-// The operations. Each menu operation runs its whole dialogue, opens what it
-// needs by its fixed name, closes all of it on every path and returns to the
-// menu, which ignores the result. Beneath the dialogues lies the core that
-// the menu and the command line share: every rule and every change of a
-// file is made there, once.
+// The catalogue: every operation's core, the one interface both front ends
+// include. Nothing here asks or prints anything; every rule of the data
+// file and every change of a file is made here, once, through the one
+// transaction. Where the menu passes a Trace, its scratch files are written
+// from the same pieces.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "catalog/fault.h"
+#include "catalog/fields.h"
 #include "catalog/layout.h"
 
 namespace qv {
 
-struct NewRecord;
-struct Record;
 struct Shown;
+class Trace;
 
-// ---- the menu
-int creatnew();
-int enternew();
-int editor();
-int delete_();  // "delete" itself is taken by the language
-int loader();
-int saver();
-int search();
-int allviewer();
-int readme();
-int scan();
-int loadbackup();
+// ---- changes
 
-// ---- the core
-
+// Makes ready for a run that may change the catalogue: the stop signals
+// caught (a change they would cut short finishes first), and what killed
+// processes left behind removed.
+void prepareChanges();
 // Creates the empty data file where there is none.
-Outcome createDataFile();
+Outcome createData();
 // Adds records under the next codes, in one change with one backup; the
-// texts must have passed checkRecords. `firstCode` receives the first new
+// texts must have passed checkFields. `firstCode` receives the first new
 // code. `shown`: the data file as read before, if it was.
 Outcome addRecords(const std::vector<NewRecord>& records, int* firstCode = nullptr, Shown* shown = nullptr);
 // Replaces the name and/or the serial of record `code`. `shown`: the data
 // file the record was chosen on, which must not have changed since.
-Outcome rewriteRecord(int code, Shown* shown, const std::string* name, const std::string* serial, Through how);
+Outcome editRecord(int code, const std::string* name, const std::string* serial, Shown* shown = nullptr,
+                   Trace* trace = nullptr);
 // Removes the records `codes` (ascending, each once) in one change; the
 // records behind them move up and are renumbered. A code no record has
 // refuses it all (the fault's `code` is that code). `stage` hears when the
-// removal begins and when the rebuilt file is put right.
+// removal begins and when the new file is put right.
 enum class Stage { Processing, Rebuilding };
-Outcome removeRecords(const std::vector<int>& codes, Shown* shown, Through how,
+Outcome deleteRecords(const std::vector<int>& codes, Shown* shown = nullptr, Trace* trace = nullptr,
                       const std::function<void(Stage)>& stage = {});
+// Replaces the data file with a copy of the named file; the data file as it
+// was becomes the backup.
+Outcome loadFile(const std::string& name);
 // Brings back the data file from backup.bak.
 Outcome recoverBackup();
-// Replaces the data file with a copy of the named file.
-Outcome loadFrom(const std::string& name);
-// Copies the data file to the named file; "-" is standard output.
-Outcome exportTo(const std::string& name);
+// Copies the data file to the named file, which must not be one of the
+// catalogue's own.
+Outcome exportFile(const std::string& name);
+
+// ---- reading
+
 // The records of a sound data file.
-Fault readRecords(std::vector<Record>& records);
+Fault listRecords(std::vector<Record>& records);
+// Hands `sink` every byte of the file `name` (the data file, README, a file
+// to import; standard input where `name` is null, whatever it is) in
+// pieces, in order; `sink` returns false to stop. Only a regular file is
+// read by name, so the reading has an end.
+Fault viewFile(const char* name, const std::function<bool(std::string_view)>& sink);
 // What the check counts: the total field against the title and serial
-// lines, and cut marks left behind.
+// lines, and cut marks left behind; and the verdict of the layout check.
 struct Counts {
     int total = 0;
     long titles = 0, serials = 0, marks = 0;
+    bool layoutSound = false;
     bool sound() const { return titles == total && serials == total && marks == 0; }
 };
-Fault countMarks(Counts& counts);
+Fault checkFile(Counts& counts);
 
 }  // namespace qv

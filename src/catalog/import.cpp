@@ -53,7 +53,7 @@ bool ImportReader::take(std::string_view line)
         return true;
     }
     NewRecord r{std::string(line.substr(0, tab)), std::string(line.substr(tab + 1)), number_};
-    if (Fault f = checkFields(&r.name, &r.serial, Through::Memory))
+    if (Fault f = checkFields(&r.name, &r.serial, Controls::Refused))
         faults_.add(f, number_);
     else
         records_.push_back(std::move(r));

@@ -1,5 +1,6 @@
 #include "catalog/layout.h"
 
+#include <algorithm>
 #include <array>
 
 namespace qv {
@@ -140,7 +141,7 @@ Fault checkLayout(File& data, int* total, const std::function<void(const Record&
             each(r);
     }
     if (data.failed())
-        return data.fault();
+        return data.failure();
     if (!sound || r.code != decodeTwo(tens, units))
         return fault(Fault::Damaged, kDataFile);
     if (total)
@@ -148,11 +149,60 @@ Fault checkLayout(File& data, int* total, const std::function<void(const Record&
     return {};
 }
 
-Fault openSound(File& data, int* total)
+long findByte(File& f, long from, char byte)
 {
-    if (!data.open(kDataFile, File::Mode::Read))
-        return data.fault();
-    return checkLayout(data, total);
+    f.seek(from);
+    for (long at = from;; at = f.tell()) {
+        const std::string_view part = f.next();
+        if (part.empty())
+            return -1;
+        if (const std::size_t k = part.find(byte); k != std::string_view::npos)
+            return at + static_cast<long>(k);
+    }
+}
+
+long findMarker(File& data, int code, long from)
+{
+    const char marker[] = {'(', static_cast<char>('0' + code / 10 % 10), static_cast<char>('0' + code % 10), ')', 0};
+    for (long at = from;;) {
+        data.seek(at);
+        const std::string_view part = data.next();
+        if (part.empty())
+            return -1;
+        if (const std::size_t k = part.find(marker, 0, 4); k != std::string_view::npos)
+            return at + static_cast<long>(k);
+        // One that begins in the last bytes of this piece goes on in the next.
+        for (std::size_t k = part.size() > 3 ? part.size() - 3 : 0; k < part.size(); ++k) {
+            const long open = at + static_cast<long>(k);
+            if (part[k] == '(' && data.getAt(open + 1) == marker[1] && data.getAt(open + 2) == marker[2]
+                && data.getAt(open + 3) == ')')
+                return open;
+        }
+        at += static_cast<long>(part.size());
+    }
+}
+
+Fault put(File& out, std::string_view text) { return out.write(text) ? Fault{} : Fault(out.failure()); }
+
+Fault copyRange(File& in, long from, long to, File& out)
+{
+    in.seek(from);
+    bool copied = true;
+    if (to < 0) {
+        copied = copyRest(in, out);
+    } else {
+        for (long at = from; copied && at < to;) {
+            std::string_view part = in.next();
+            if (part.empty())
+                break;
+            part = part.substr(0, static_cast<std::size_t>(std::min<long>(to - at, static_cast<long>(part.size()))));
+            copied = out.write(part);
+            at += static_cast<long>(part.size());
+        }
+    }
+    if (in.failed())
+        return in.failure();
+    return out.failed() || !copied ? Fault(out.failure()) : Fault{};
 }
 
 }  // namespace qv

@@ -1,12 +1,14 @@
 // The data file's layout: its fixed names and offsets, the two-digit
-// decoding rule, the lines a record is made of, and the check that a file
-// has the sound layout the changes rely on.
+// decoding rule, the lines a record is made of, the check that a file has
+// the sound layout the changes rely on, and the one way a record is found in
+// it: by its marker, the four bytes ( T U ).
 #pragma once
 
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "catalog/fault.h"
 #include "file/file.h"
 
 namespace qv {
@@ -15,17 +17,11 @@ namespace qv {
 inline constexpr const char* kDataFile = "velk.dat";
 inline constexpr const char* kBackupFile = "backup.bak";
 inline constexpr const char* kExportFile = "velk.txt";
-inline constexpr const char* kTailFile = "velk2.dat";
-inline constexpr const char* kRebuildFile = "velk3.dat";
-inline constexpr const char* kFormatFile = "format.dat";
-inline constexpr const char* kLogFile = "seach.log";
 inline constexpr const char* kReadmeFile = "README";
-
-// Where a change or a check of typed texts does its work. The menu's
-// dialogue leaves its traces in the scratch files above, which its users
-// know; a command works in memory and in the commit's own temporary file,
-// and leaves nothing behind.
-enum class Through { Scratch, Memory };
+// What a failure of standard input names it.
+inline constexpr const char* kStandardInput = "standard input";
+// The lock file of earlier versions, which may still be running.
+inline constexpr const char* kOldLockFile = ".quorvane.lock";
 
 // "Data Total : TU \n", an empty line, then the records, each a title line
 // "(CC)[ name ]*\n" and a serial line "serial #\n".
@@ -60,7 +56,16 @@ struct Record {
 // verdict on the rest; `total` receives N.
 Fault checkLayout(File& data, int* total = nullptr, const std::function<void(const Record&)>& each = {});
 
-// Opens the data file and checks that it has the sound layout.
-Fault openSound(File& data, int* total = nullptr);
+// Offset of the '(' of record `code`'s marker "(CC)", the first at or after
+// `from`; -1 when there is none. In a sound file it opens the record's title
+// line: the layout keeps ( and ) out of names and serials.
+long findMarker(File& data, int code, long from = 0);
+// Offset of the first `byte` at or after `from`; -1 when the file ends first.
+long findByte(File& f, long from, char byte);
+// Writes `text` at the cursor of `out`, or says why it cannot.
+Fault put(File& out, std::string_view text);
+// Copies `in` from `from` up to, not including, `to` (to its end: -1) onto
+// the cursor of `out`.
+Fault copyRange(File& in, long from, long to, File& out);
 
 }  // namespace qv

@@ -3,7 +3,6 @@
 #include <cerrno>
 
 #include "catalog/layout.h"
-#include "menu/texts.h"
 
 namespace qv {
 
@@ -16,6 +15,7 @@ struct Kept {
     int total = 0;
 };
 
+// The data file this process last read or wrote, for the whole run.
 Kept& kept()
 {
     static Kept k;
@@ -30,7 +30,7 @@ bool takeKept(Shown& s, std::optional<Fault>& layout, int& total)
         return false;
     struct stat now;
     if (::stat(kDataFile, &now) != 0 || identityOf(now) != k.id) {
-        k.file.close();
+        (void)k.file.close();
         return false;
     }
     s.file.swap(k.file);
@@ -47,7 +47,7 @@ bool takeKept(Shown& s, std::optional<Fault>& layout, int& total)
 void keepData(File& file, const Identity& id, std::optional<Fault> layout, int total)
 {
     Kept& k = kept();
-    k.file.close();
+    (void)k.file.close();
     if (file.writable() && !file.detach())
         return;  // too large to keep in memory: read anew next time
     k.file.swap(file);
@@ -55,6 +55,8 @@ void keepData(File& file, const Identity& id, std::optional<Fault> layout, int t
     k.layout = std::move(layout);
     k.total = total;
 }
+
+// ---------------------------------------------------------------- Shown
 
 Shown::~Shown()
 {
@@ -66,14 +68,14 @@ Shown::~Shown()
 Fault Shown::open(bool mayBeMissing)
 {
     layout_.reset();
-    file.close();
+    (void)file.close();
     missing = false;
     if (takeKept(*this, layout_, total_))
         return {};
     if (file.open(kDataFile, File::Mode::Read) && file.identify(id, &st))
         return {};
     if (!mayBeMissing || file.error() != ENOENT)
-        return file.fault();
+        return file.failure();
     missing = true;
     id = {};
     layout_ = Fault{};
@@ -81,16 +83,11 @@ Fault Shown::open(bool mayBeMissing)
     return {};
 }
 
-Fault Shown::check(int* total, const Place* now)
+Fault Shown::check(const Place& now, int* total)
 {
-    const bool there = now ? now->exists : ::stat(kDataFile, &st) == 0;
-    if (now && there)
-        st = now->st;
-    if (!there) {
-        if ((now || errno == ENOENT) && missing)
-            return sound(total);  // still not there
-        return fileFault("open", kDataFile, now ? ENOENT : errno);
-    }
+    if (!now.exists)
+        return missing ? sound(total) : Fault(ioError(IoError::Open, kDataFile, ENOENT));
+    st = now.st;
     if (missing || identityOf(st) != id)
         return fault(Fault::Changed, kDataFile);
     if (!file.holds()) {
@@ -103,6 +100,15 @@ Fault Shown::check(int* total, const Place* now)
     return sound(total);
 }
 
+Fault Shown::check(int* total)
+{
+    Place now;
+    now.exists = ::stat(kDataFile, &now.st) == 0;
+    if (!now.exists && errno != ENOENT)
+        return ioError(IoError::Open, kDataFile, errno);
+    return check(now, total);
+}
+
 Fault Shown::sound(int* total)
 {
     if (!layout_)
@@ -112,94 +118,68 @@ Fault Shown::sound(int* total)
     return *layout_;
 }
 
-Change::Change(Shown* shown, bool sameFile, bool mayCreate) : lock_(kDataFile)
-{
-    if ((fault_ = lock_.fault()))
-        return;
-    if (shown) {
-        shown_ = shown;
-        fault_ = shown->check(&total_, &lock_.place());
-        if (fault_.kind != Fault::Changed || sameFile)
-            return;
-        shown_ = &own_;
-    }
-    fault_ = own_.open(mayCreate);
-    if (!fault_)
-        fault_ = own_.sound(&total_);
-}
+// ---------------------------------------------------------------- Transaction
 
-File* Change::out()
+Transaction::Transaction() : lock_(kDataFile), fault_(lock_.failure()) {}
+
+Fault Transaction::readSound(Shown* shown, bool sameFile, bool mayBeMissing)
 {
     if (fault_)
-        return nullptr;
-    if (!next_) {
-        // The data file as it stands under the lock.
-        Place place = lock_.place();
+        return fault_;
+    if (shown) {
+        shown_ = shown;
+        fault_ = shown->check(place(), &total_);
+        if (fault_.kind != Fault::Changed || sameFile)
+            return fault_;
+        shown_ = &own_;
+    }
+    fault_ = own_.open(mayBeMissing);
+    if (!fault_)
+        fault_ = own_.sound(&total_);
+    return fault_;
+}
+
+Fault Transaction::readAny() { return fault_ ? fault_ : (fault_ = own_.open()); }
+
+File* Transaction::write(const Place& target, const std::string& name)
+{
+    if (!fault_ && !next_)
+        next_.emplace(target, name);
+    if (!fault_)
+        fault_ = next_->failure();
+    return fault_ ? nullptr : next_->out();
+}
+
+File* Transaction::write()
+{
+    // The data file as it stands under the lock, as it was read.
+    Place place = lock_.place();
+    if (data_ = true; shown_->file.holds() || shown_->missing) {
         place.exists = !shown_->missing;
         place.st = shown_->st;
-        next_.emplace(place, kDataFile);
     }
-    fault_ = next_->fault();
-    return next_->out();
-}
-
-Outcome Change::commit(int total, bool followed)
-{
-    if (!out())
-        return fault_;
-    followed = followed && shown_ != &own_;
-    Identity now;
-    Outcome done = next_->finish(kBackupFile, &now);
-    if (!done.made())
-        return fault_ = done.fault();
-    keepData(next_->file(), now, Fault{}, total);
-    if (followed) {
-        shown_->file.close();
-        shown_->id = now;
-    }
-    return done;
-}
-
-Outcome Change::commitFrom(File& source, int total, bool followed)
-{
-    File* to = out();
-    if (!to)
-        return fault_;
-    source.seek(0);
-    if (!copyRest(source, *to))
-        return fault_ = source.failed() ? source.fault() : to->fault();
-    if (!source.close())
-        return fault_ = source.fault();
-    return commit(total, followed);
-}
-
-Outcome replaceData(Replacement kind, const char* source, std::string_view text)
-{
-    Lock lock(kDataFile);
-    if (lock.fault())
-        return lock.fault();
-    File in;
-    Identity from;
-    if (source && !(in.open(source, File::Mode::Read) && in.identify(from)))
-        return in.fault();
-    const Place& place = lock.place();
     // What stands there is the user's: a FIFO or a device is never replaced.
-    if (place.exists && !S_ISREG(place.st.st_mode))
-        return fileFault("write", kDataFile, msg::kWhyNotRegular);
-    if (kind == Replacement::Load && source && place.exists && place.st.st_dev == from.dev
-        && place.st.st_ino == from.ino)
-        return fault(Fault::SelfLoad, source);
-    Commit next(place, kDataFile);
-    File* to = next.out();
-    if (!to)
-        return next.fault();
-    if (!(source ? copyRest(in, *to) : to->write(text)))
-        return in.failed() ? in.fault() : to->fault();
+    if (!fault_ && place.exists && !S_ISREG(place.st.st_mode))
+        fault_ = ioError(IoError::Write, kDataFile, kNotRegular);
+    return write(place, kDataFile);
+}
+
+Outcome Transaction::commit(const char* backup, std::optional<int> total, bool followed)
+{
+    if (fault_ || !next_)
+        return fault_;
     Identity now;
-    Outcome done = next.finish(kind == Replacement::Load ? kBackupFile : nullptr, &now);
-    if (done.made())
-        keepData(next.file(), now);
-    return done;
+    const Committed done = next_->finish(backup, &now);
+    if (done.state() == Committed::NotMade)
+        return fault_ = done.failure();
+    if (data_) {
+        keepData(next_->file(), now, total ? std::optional<Fault>(Fault{}) : std::nullopt, total.value_or(0));
+        if (followed && shown_ != &own_) {
+            (void)shown_->file.close();
+            shown_->id = now;
+        }
+    }
+    return Outcome::done(done.failure());
 }
 
 }  // namespace qv

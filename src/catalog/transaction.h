@@ -1,17 +1,21 @@
-// A change of the data file in the making: the lock, the check that the file
-// is still the one the user was shown and still sound, and the commit that
-// puts the new file in place with the old one kept as backup.bak.
+// The one transaction every change of the catalogue goes through, the
+// export included: the lock; the data file as it stands under it, still the
+// one the user was shown and sound where the change needs that; the commit
+// of the new content; and the outcome.
 #pragma once
 
 #include <optional>
+#include <string>
 
+#include "catalog/fault.h"
 #include "file/commit.h"
 #include "file/file.h"
+#include "file/lock.h"
 
 namespace qv {
 
-// The data file as it was read for the user, kept open, and what it was.
-// When the operation ends, the file stays open for the next one (keepData).
+// The data file as it was read for the user, and what it was. When the
+// operation ends it is kept for the next one (keepData).
 struct Shown {
     File file;
     Identity id;
@@ -28,44 +32,57 @@ struct Shown {
     Fault open(bool mayBeMissing = false);
     // Whether this file has the sound layout, looked at once.
     Fault sound(int* total = nullptr);
-    // Whether the data file is still this one and has the sound layout; the
-    // handle is opened again where a change of this process closed it.
-    // `now`: the data file as the lock found it, where it is held.
-    Fault check(int* total = nullptr, const Place* now = nullptr);
+    // Whether the data file is still this one and has the sound layout; it is
+    // opened again where a change of this process let it go. `now`: the data
+    // file as the lock found it.
+    Fault check(const Place& now, int* total = nullptr);
+    // The same, outside the lock: as velk.dat stands now.
+    Fault check(int* total = nullptr);
 
 private:
     std::optional<Fault> layout_;
     int total_ = 0;
 };
 
-class Change {
+class Transaction {
 public:
-    // Takes the lock and reads the data file for the change. `shown`: the
-    // file the user's choice was made on; with `sameFile` it must not have
-    // changed since, without it a changed file is simply read again. With
-    // `mayCreate` a missing data file counts as empty and is created.
-    explicit Change(Shown* shown = nullptr, bool sameFile = true, bool mayCreate = false);
+    // Takes the lock; fault() says where it could not be had.
+    Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
     const Fault& fault() const { return fault_; }
+    // The data file as the lock found it.
+    const Place& place() const { return lock_.place(); }
+
+    // Reads the data file for a change of its records, which needs it sound.
+    // `shown`: the file the user's choice was made on; with `sameFile` it
+    // must not have changed since, without it a changed file is read anew.
+    // With `mayBeMissing` a data file that is not there counts as empty.
+    Fault readSound(Shown* shown, bool sameFile, bool mayBeMissing = false);
+    // Reads the data file whatever it holds (the export copies it as it is).
+    Fault readAny();
     File& data() { return shown_->file; }
-    bool missing() const { return shown_->missing; }
+    const Identity& dataIdentity() const { return shown_->id; }
     int total() const { return total_; }
-    // Where the new content goes; nullptr when it cannot be written (fault()).
-    File* out();
-    // Puts the new content in place, a sound file of `total` records: the
-    // change made it from a sound file, so the next operation need not look
-    // at it again while it stands. With `followed`, a caller's `shown` then
-    // stands for the new file, so that a further step is checked against it.
-    Outcome commit(int total, bool followed = false);
-    // The same with the whole of a scratch file, settled, as the new content.
-    // The scratch file is closed, and its close checked, before the commit:
-    // nothing that can fail is left for after it.
-    Outcome commitFrom(File& source, int total, bool followed = false);
+    bool missing() const { return shown_->missing; }
+
+    // Where the new content goes: of `target`, known to the user as `name`,
+    // or of the data file. nullptr when it cannot be written (fault()).
+    File* write(const Place& target, const std::string& name);
+    File* write();
+    // Puts the new content in place, the old file kept as `backup` where
+    // one is named. `total`: the new data file is sound with that many
+    // records, so that the next operation need not look at it again. With
+    // `followed`, a caller's `shown` then stands for the new file, so that a
+    // further step is checked against it.
+    Outcome commit(const char* backup, std::optional<int> total = std::nullopt, bool followed = false);
 
 private:
     Lock lock_;
     Shown own_;
     Shown* shown_ = &own_;
     int total_ = 0;
+    bool data_ = false;  // the new content is the data file's
     Fault fault_;
     std::optional<Commit> next_;
 };
@@ -75,15 +92,7 @@ private:
 // velk.dat still that very file (by the identity of its path) opens and reads
 // nothing again. A file that is not the data file as it stands is dropped.
 // A file read stays open for reading; one written is kept as its bytes
-// alone, without a descriptor, so that nothing stays open for writing.
+// alone, so that nothing stays open for writing.
 void keepData(File& file, const Identity& id, std::optional<Fault> layout = std::nullopt, int total = 0);
-
-// Puts a new content in place of the data file under the lock: the whole
-// file `source`, opened under the lock, or `text` where no source is named.
-// A load keeps the data file as it stood as backup.bak, in the same commit,
-// and refuses the data file itself as its source; the creation and the
-// recovery take no backup.
-enum class Replacement { Create, Recover, Load };
-Outcome replaceData(Replacement kind, const char* source, std::string_view text = {});
 
 }  // namespace qv

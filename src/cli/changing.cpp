@@ -3,15 +3,14 @@
 #include <algorithm>
 
 #include "catalog/catalog.h"
-#include "catalog/fields.h"
 #include "catalog/import.h"
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "file/file.h"
-#include "menu/console.h"
-#include "menu/texts.h"
+#include "cli/output.h"
+#include "cli/status.h"
+#include "cli/texts.h"
 
-namespace qv::cmd {
+namespace qv::cli {
 
 namespace {
 
@@ -41,82 +40,72 @@ int refuseImport(const Args& a, const std::string& from, ImportFaults& faults)
         fail(a, f);
     }
     if (faults.more)
-        complain(a.cmd, from, std::to_string(faults.more).append(a.json ? msg::kWhyMoreRecords : msg::kWhyMoreLines));
+        complain(a.cmd, from, std::to_string(faults.more).append(a.json ? text::kWhyMoreRecords : text::kWhyMoreLines));
     return kFailed;
 }
 
-// The whole input, which a catalogue's JSON never makes large.
-bool readAll(File& in, std::string& text)
-{
-    constexpr std::size_t kLimit = 1 << 20;
-    for (std::string_view part = in.next(); !part.empty() && text.size() <= kLimit; part = in.next())
-        text.append(part);
-    return text.size() <= kLimit;
-}
+// The largest JSON read whole: far more than any catalogue's.
+constexpr std::size_t kJsonLimit = std::size_t{1} << 20;
 
 }  // namespace
 
-int add(const Args& a)
+int addCommand(const Args& a)
 {
     const NewRecord r{a.pos[0], a.pos[1]};
-    if (Fault f = checkFields(&r.name, &r.serial, Through::Memory))
+    if (Fault f = checkFields(&r.name, &r.serial, Controls::Refused))
         return fail(a, f);
     return addAll(a, {r}, "");
 }
 
-int edit(const Args& a)
+int editCommand(const Args& a)
 {
     const std::string* name = a.name ? &*a.name : nullptr;
     const std::string* serial = a.serial ? &*a.serial : nullptr;
-    if (Fault f = checkFields(name, serial, Through::Memory))
+    if (Fault f = checkFields(name, serial, Controls::Refused))
         return fail(a, f);
-    return done(a, rewriteRecord(*parseCode(a.pos[0]), nullptr, name, serial, Through::Memory));
+    return done(a, editRecord(*parseCode(a.pos[0]), name, serial));
 }
 
 // The codes name the records as they stand before the call, all removed in
 // one change.
-int del(const Args& a)
+int deleteCommand(const Args& a)
 {
     std::vector<int> codes;
     for (const std::string& code : a.pos)
         codes.push_back(*parseCode(code));
     std::sort(codes.begin(), codes.end());
     if (auto twice = std::adjacent_find(codes.begin(), codes.end()); twice != codes.end())
-        return complain(a.cmd, "", std::string(msg::kWhyTwice) + twoDigits(*twice));
-    return done(a, removeRecords(codes, nullptr, Through::Memory));
+        return complain(a.cmd, "", std::string(text::kWhyTwice) + twoDigits(*twice));
+    return done(a, deleteRecords(codes));
 }
 
-int load(const Args& a) { return done(a, loadFrom(a.pos[0])); }
+int loadCommand(const Args& a) { return done(a, loadFile(a.pos[0])); }
 
-int recover(const Args& a) { return done(a, recoverBackup()); }
+int recoverCommand(const Args& a) { return done(a, recoverBackup()); }
 
 // Lines NAME<TAB>SERIAL, or with --json the array that list --json prints.
 // Lines that the data file could never take are not read.
-int import(const Args& a)
+int importCommand(const Args& a)
 {
     const bool piped = a.pos[0] == "-";
-    const std::string from = piped ? std::string(msg::kStdin) : a.pos[0];
-    File in;
-    if (!(piped ? in.adopt(0, from) : in.open(from, File::Mode::Read)))
-        return fail(a, in.fault());
+    const std::string from = piped ? std::string(text::kStdin) : a.pos[0];
     std::vector<NewRecord> records;
     ImportFaults faults;
-    if (a.json) {
-        std::string text;
-        if (!readAll(in, text))
-            return complain(a.cmd, from, msg::kWhyTooBig);
-        if (!in.failed())
-            faults = readJson(text, records);
-    } else {
-        ImportReader reader;
-        for (std::string_view part = in.next(); !part.empty() && reader.feed(part); part = in.next()) {}
-        faults = reader.finish(records);
-    }
-    if (in.failed())
-        return fail(a, in.fault());
+    std::string json;
+    ImportReader reader;
+    const Fault read = viewFile(piped ? nullptr : from.c_str(), [&](std::string_view part) {
+        if (a.json)
+            json.append(part);
+        return a.json ? json.size() <= kJsonLimit : reader.feed(part);
+    });
+    if (read)
+        return fail(a, read);
+    if (json.size() > kJsonLimit)
+        return complain(a.cmd, from, text::kWhyTooBig);
+    faults = a.json ? readJson(json, records) : reader.finish(records);
     if (faults)
         return refuseImport(a, from, faults);
     return records.empty() ? kDone : addAll(a, records, from);
 }
 
-}  // namespace qv::cmd
+}  // namespace qv::cli

@@ -13,16 +13,14 @@
 #include <getopt.h>
 #include <unistd.h>
 
+#include "catalog/catalog.h"
 #include "catalog/layout.h"
 #include "cli/commands.h"
-#include "file/commit.h"
-#include "menu/console.h"
-#include "menu/menu.h"
-#include "menu/texts.h"
+#include "cli/output.h"
+#include "cli/status.h"
+#include "cli/texts.h"
 
-namespace qv {
-
-using namespace cmd;
+namespace qv::cli {
 
 namespace {
 
@@ -40,23 +38,24 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"list", "list [--json]", "every record: code TAB name TAB serial", list, 0, 0, false, false, true, false,
+    {"list", "list [--json]", "every record: code TAB name TAB serial", listCommand, 0, 0, false, false, true, false,
      "      --json  one JSON array of objects instead\n"},
-    {"show", "show [--json] CODE", "one record", show, 1, 1, false, true, true, false,
+    {"show", "show [--json] CODE", "one record", showCommand, 1, 1, false, true, true, false,
      "      --json  its JSON object instead\n"},
-    {"find", "find [--json] TEXT", "records holding TEXT, in any case", find, 1, 1, false, false, true, false,
+    {"find", "find [--json] TEXT", "records holding TEXT, in any case", findCommand, 1, 1, false, false, true, false,
      "      --json  one JSON array of objects instead\nStatus 1 when no record holds TEXT.\n"},
-    {"add", "add NAME SERIAL", "add a record; prints its code", add, 2, 2, true},
-    {"edit", "edit CODE [--name=N] [--serial=S]", "change a record's name, serial or both", edit, 1, 1, true, true,
-     false, true, "  -n, --name=NAME      the new name\n  -s, --serial=SERIAL  the new serial\n"},
-    {"delete", "delete CODE...", "remove records; the rest move up", del, 1, -1, true, true, false, false,
+    {"add", "add NAME SERIAL", "add a record; prints its code", addCommand, 2, 2, true},
+    {"edit", "edit CODE [--name=N] [--serial=S]", "change a record's name, serial or both", editCommand, 1, 1, true,
+     true, false, true, "  -n, --name=NAME      the new name\n  -s, --serial=SERIAL  the new serial\n"},
+    {"delete", "delete CODE...", "remove records; the rest move up", deleteCommand, 1, -1, true, true, false, false,
      "The codes are those 'list' shows before the call; all go in one change.\n"},
-    {"check", "check", "count what the data file check counts", check, 0, 0, false},
-    {"export", "export [FILE]", "copy velk.dat to FILE (velk.txt)", exportFile, 0, 1, false, false, false, false,
+    {"check", "check", "count what the data file check counts", checkCommand, 0, 0, false},
+    {"export", "export [FILE]", "copy velk.dat to FILE (velk.txt)", exportCommand, 0, 1, false, false, false, false,
      "FILE - is standard output. The copy replaces FILE whole, or leaves it be.\n"},
-    {"load", "load FILE", "replace velk.dat with a copy of FILE", load, 1, 1, true},
-    {"recover", "recover", "bring back velk.dat from backup.bak", recover, 0, 0, true},
-    {"import", "import [--json] FILE", "add the records in FILE (- is stdin)", import, 1, 1, true, false, true, false,
+    {"load", "load FILE", "replace velk.dat with a copy of FILE", loadCommand, 1, 1, true},
+    {"recover", "recover", "bring back velk.dat from backup.bak", recoverCommand, 0, 0, true},
+    {"import", "import [--json] FILE", "add the records in FILE (- is stdin)", importCommand, 1, 1, true, false, true,
+     false,
      "      --json  FILE holds the array that 'list --json' prints\n"
      "Otherwise a line a record, NAME<TAB>SERIAL: the serial follows the last tab;\n"
      "CR LF line ends and blank lines are fine.\n"
@@ -73,13 +72,13 @@ const Command* commandNamed(const std::string& name)
 
 void printUsage()
 {
-    std::string text(msg::kUsage);
+    std::string lines(text::kUsage);
     for (const Command& c : kCommands) {
         std::string synopsis = c.synopsis;
         synopsis.resize(std::max<std::size_t>(synopsis.size(), 34), ' ');
-        text.append("  ").append(synopsis).append(" ").append(c.what).append("\n");
+        lines.append("  ").append(synopsis).append(" ").append(c.what).append("\n");
     }
-    print(text + std::string(msg::kUsageEnd));
+    print(lines + std::string(text::kUsageEnd));
 }
 
 void printHelp(const Command& c)
@@ -111,8 +110,8 @@ int usage(const std::string& who, const std::string& why, const char* suggestion
 {
     std::string text = "quorvane: " + (who.empty() ? "" : who + ": ") + why + "\n";
     if (suggestion)
-        text.append(msg::kDidYouMean).append(suggestion).append("'?\n");
-    text.append(msg::kTryHelp).append("\n");
+        text.append(text::kDidYouMean).append(suggestion).append("'?\n");
+    text.append(text::kTryHelp).append("\n");
     (void)std::fputs(text.c_str(), stderr);  // nowhere left to tell if this fails
     return kUsage;
 }
@@ -123,7 +122,7 @@ int unknownCommand(const std::string& name)
     for (const Command& c : kCommands)
         if (distance(name, c.name) <= 2 && (!best || distance(name, c.name) < distance(name, best->name)))
             best = &c;
-    return usage("", std::string(msg::kWhyUnknown) + "'" + name + "'", best ? best->name : nullptr);
+    return usage("", std::string(text::kWhyUnknown) + "'" + name + "'", best ? best->name : nullptr);
 }
 
 // What getopt_long refused, in its own words. `arg` is the argument it was
@@ -141,11 +140,11 @@ std::string optionMistake(int refused, const char* arg, int letter, const option
     const std::string full = known ? std::string("--") + known->name : name;
     if (refused == ':')
         return longForm ? "option '" + full + "' requires an argument"
-                        : std::string(msg::kWhyValue) + "'" + static_cast<char>(letter) + "'";
+                        : std::string(text::kWhyValue) + "'" + static_cast<char>(letter) + "'";
     if (longForm)
-        return letter == 0 ? std::string(msg::kWhyOption) + "'" + word + "'"
+        return letter == 0 ? std::string(text::kWhyOption) + "'" + word + "'"
                            : "option '" + full + "' doesn't allow an argument";
-    return std::string(msg::kWhyShortOption) + "'" + static_cast<char>(letter) + "'";
+    return std::string(text::kWhyShortOption) + "'" + static_cast<char>(letter) + "'";
 }
 
 // Reads a command's options and arguments into `a`; kDone when they are
@@ -179,12 +178,12 @@ int parseCommand(const Command& c, int argc, char** argv, Args& a)
     a.pos.insert(a.pos.end(), argv + optind, argv + argc);  // what follows --
     const int n = static_cast<int>(a.pos.size());
     if (n < c.least || (c.most >= 0 && n > c.most))
-        return usage(c.name, std::string(msg::kWhyArguments));
+        return usage(c.name, std::string(text::kWhyArguments));
     for (int i = 0; c.codes && i < (c.most < 0 ? n : 1); ++i)
         if (!parseCode(a.pos[static_cast<std::size_t>(i)]))
-            return usage(c.name, std::string(msg::kWhyCode) + "'" + a.pos[static_cast<std::size_t>(i)] + "'");
+            return usage(c.name, std::string(text::kWhyCode) + "'" + a.pos[static_cast<std::size_t>(i)] + "'");
     if (c.fields && !a.name && !a.serial)
-        return usage(c.name, std::string(msg::kWhyEditWhat));
+        return usage(c.name, std::string(text::kWhyEditWhat));
     return kDone;
 }
 
@@ -203,11 +202,11 @@ int finish(const std::string& what, int status, bool made = false)
     }
     if (err == 0 || (err == EPIPE && made))
         return status;
-    complain(what, std::string(msg::kStdout), std::strerror(err));
+    complain(what, std::string(text::kStdout), std::strerror(err));
     return made ? status : kFailed;
 }
 
-int runCommand(const Command& c, int argc, char** argv)
+int run(const Command& c, int argc, char** argv)
 {
     Args a;
     a.cmd = c.name;
@@ -222,7 +221,7 @@ int runCommand(const Command& c, int argc, char** argv)
     }
     try {
         if (c.changes)
-            removeLeftovers(kDataFile, kBackupFile);
+            prepareChanges();
         const int status = c.run(a);
         return finish(a.cmd, status, c.changes && status == kDone);
     } catch (const std::exception& e) {
@@ -241,7 +240,7 @@ int enter(const char* dir, const std::string& by)
 
 }  // namespace
 
-int runProgram(int argc, char** argv)
+Start readOptions(int argc, char** argv)
 {
     static const option longs[] = {{"directory", required_argument, nullptr, 'C'},
                                    {"help", no_argument, nullptr, 'h'},
@@ -253,21 +252,26 @@ int runProgram(int argc, char** argv)
         switch (opt) {
         case 'C':
             if (enter(optarg, "-C"))
-                return kFailed;
+                return {Start::Ended, kFailed};
             moved = true;
             break;
-        case 'h': printUsage(); return finish("--help", kDone);
-        case 'V': printLine(msg::kVersion); return finish("--version", kDone);
-        default: return usage("", optionMistake(opt, argv[optind - 1], optopt, longs));
+        case 'h': printUsage(); return {Start::Ended, finish("--help", kDone)};
+        case 'V': print(std::string(text::kVersion) + "\n"); return {Start::Ended, finish("--version", kDone)};
+        default: return {Start::Ended, usage("", optionMistake(opt, argv[optind - 1], optopt, longs))};
         }
     }
     const Command* c = optind < argc ? commandNamed(argv[optind]) : nullptr;
     if (optind < argc && !c)
-        return unknownCommand(argv[optind]);
-    const char* home = std::getenv(msg::kEnvDir.data());
-    if (!moved && home && *home && (!c || c->run) && enter(home, std::string(msg::kEnvDir)))
-        return kFailed;
-    return c ? runCommand(*c, argc - optind, argv + optind) : runMenu();
+        return {Start::Ended, unknownCommand(argv[optind])};
+    const char* home = std::getenv(text::kEnvDir.data());
+    if (!moved && home && *home && (!c || c->run) && enter(home, std::string(text::kEnvDir)))
+        return {Start::Ended, kFailed};
+    return {c ? Start::Command : Start::Menu, kDone, optind};
 }
 
-}  // namespace qv
+int runCommand(int argc, char** argv, const Start& start)
+{
+    return run(*commandNamed(argv[start.first]), argc - start.first, argv + start.first);
+}
+
+}  // namespace qv::cli

@@ -4,11 +4,18 @@
 // failed) or 2 (usage).
 #pragma once
 
-namespace qv {
+namespace qv::cli {
 
-inline constexpr int kDone = 0, kFailed = 1, kUsage = 2;
+// What the options before a command ask for. They are read first, and
+// where they name a directory (-C, or else QUORVANE_DIR), the program is
+// there when the menu or the command starts.
+struct Start {
+    enum Then { Menu, Command, Ended } then = Ended;
+    int status = 0;  // Ended: the exit status (help, version, a usage error)
+    int first = 0;   // Command: where the command's name stands in argv
+};
+Start readOptions(int argc, char** argv);
+// Runs the command that readOptions found; the exit status.
+int runCommand(int argc, char** argv, const Start& start);
 
-// Runs the program as `argv` asks: the menu, one command, or the help.
-int runProgram(int argc, char** argv);
-
-}  // namespace qv
+}  // namespace qv::cli

@@ -5,34 +5,54 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "cli/json.h"
-#include "cli/unicode.h"
-#include "menu/console.h"
-#include "menu/texts.h"
+#include <cstring>
 
-namespace qv::cmd {
+#include "cli/json.h"
+#include "cli/output.h"
+#include "cli/status.h"
+#include "cli/texts.h"
+#include "cli/unicode.h"
+
+namespace qv::cli {
 
 namespace {
+
+std::string reasonOf(int err)
+{
+    switch (err) {
+    case kNotRegular: return std::string(text::kWhyNotRegular);
+    case kLinkPlanted: return std::string(text::kWhyLinkPlanted);
+    case kLockHeld: return std::string(text::kWhyLockHeld);
+    case kLinkLoop: return std::string(text::kWhyLinkLoop);
+    default: return std::strerror(err);
+    }
+}
 
 std::string reason(const Fault& f)
 {
     std::string why = f.line ? (f.record ? "record " : "line ") + std::to_string(f.line) + ": " : "";
     switch (f.kind) {
     case Fault::None: break;
-    case Fault::File: why += f.reason; break;
-    case Fault::Damaged: why += msg::kWhyDamaged; break;
-    case Fault::Full: why += msg::kWhyFull; break;
-    case Fault::TooLong: why += msg::kWhyTooLong; break;
-    case Fault::NotOneWord: why += msg::kWhyNotOneWord; break;
-    case Fault::Reserved: why += msg::kWhyReserved; break;
-    case Fault::Control: why += msg::kWhyControl; break;
-    case Fault::Changed: why += msg::kWhyChanged; break;
-    case Fault::NoRecord: why.append(msg::kWhyNoRecord).append(twoDigits(f.code)); break;
-    case Fault::NoBackup: why += msg::kWhyNoBackup; break;
-    case Fault::NoSource: why += msg::kWhyNoSource; break;
-    case Fault::SelfLoad: why += msg::kWhyIsData; break;
-    case Fault::Malformed: why += msg::kWhyMalformed; break;
-    case Fault::NotRecord: why += msg::kWhyNotRecord; break;
+    case Fault::File:
+    case Fault::NotLoadable: why += reasonOf(f.io.err); break;
+    case Fault::IsData: why += text::kWhyIsData; break;
+    case Fault::IsBackup: why += text::kWhyIsBackup; break;
+    case Fault::IsOwn: why += text::kWhyIsOwn; break;
+    case Fault::NotJson: why.append(text::kWhyNotJson).append(f.detail); break;
+    case Fault::NotArray: why += text::kWhyNotArray; break;
+    case Fault::Damaged: why += text::kWhyDamaged; break;
+    case Fault::Full: why += text::kWhyFull; break;
+    case Fault::TooLong: why += text::kWhyTooLong; break;
+    case Fault::NotOneWord: why += text::kWhyNotOneWord; break;
+    case Fault::Reserved: why += text::kWhyReserved; break;
+    case Fault::Control: why += text::kWhyControl; break;
+    case Fault::Changed: why += text::kWhyChanged; break;
+    case Fault::NoRecord: why.append(text::kWhyNoRecord).append(twoDigits(f.code)); break;
+    case Fault::NoBackup: why += text::kWhyNoBackup; break;
+    case Fault::NoSource: why += text::kWhyNoSource; break;
+    case Fault::SelfLoad: why += text::kWhyIsData; break;
+    case Fault::Malformed: why += text::kWhyMalformed; break;
+    case Fault::NotRecord: why += text::kWhyNotRecord; break;
     }
     return why;
 }
@@ -54,8 +74,12 @@ int complain(const std::string& cmd, const std::string& file, std::string_view w
 int fail(const Args& a, const Fault& f)
 {
     // The folder refused, not the file: the user has the folder to see to.
-    if (!f.dir.empty())
-        return complain(a.cmd, "", std::string(msg::kWhyCannot) + f.dirVerb + " " + f.dir + ": " + f.reason);
+    if (!f.io.folder.empty()) {
+        const text::T what = f.io.folderOp == IoError::Make ? text::kFolderMake
+            : f.io.folderOp == IoError::List                ? text::kFolderList
+                                                            : text::kFolderSearch;
+        return complain(a.cmd, "", std::string(text::kWhyCannot).append(what) + f.io.folder + ": " + reason(f));
+    }
     return complain(a.cmd, f.file, reason(f));
 }
 
@@ -64,7 +88,7 @@ int done(const Args& a, const Outcome& outcome)
     if (!outcome.made())
         return fail(a, outcome.fault());
     if (const Fault& f = outcome.fault())
-        complain(a.cmd, f.file, std::string(msg::kWhyLate) + reason(f));
+        complain(a.cmd, f.file, std::string(text::kWhyLate) + reason(f));
     return kDone;
 }
 
@@ -91,4 +115,4 @@ void printRecords(const std::vector<Record>& records, bool json)
         printRecord(r, false);
 }
 
-}  // namespace qv::cmd
+}  // namespace qv::cli

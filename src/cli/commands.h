@@ -1,6 +1,7 @@
 // The commands of the command line. Each takes its parsed arguments and
 // returns its exit status; what it cannot do it says in one line on standard
-// error. Reading commands are in reading.cpp, changing ones in changing.cpp.
+// error. The commands that read are in reading.cpp, those that change the
+// catalogue in changing.cpp.
 #pragma once
 
 #include <optional>
@@ -10,9 +11,8 @@
 
 #include "catalog/fault.h"
 #include "catalog/layout.h"
-#include "cli/cli.h"
 
-namespace qv::cmd {
+namespace qv::cli {
 
 struct Args {
     std::string cmd;
@@ -35,16 +35,16 @@ void printRecords(const std::vector<Record>& records, bool json);
 // One record: a tab-separated line, or its JSON object.
 void printRecord(const Record& r, bool json);
 
-int list(const Args& a);
-int show(const Args& a);
-int find(const Args& a);
-int check(const Args& a);
-int exportFile(const Args& a);
-int add(const Args& a);
-int edit(const Args& a);
-int del(const Args& a);
-int load(const Args& a);
-int recover(const Args& a);
-int import(const Args& a);
+int listCommand(const Args& a);
+int showCommand(const Args& a);
+int findCommand(const Args& a);
+int checkCommand(const Args& a);
+int exportCommand(const Args& a);
+int addCommand(const Args& a);
+int editCommand(const Args& a);
+int deleteCommand(const Args& a);
+int loadCommand(const Args& a);
+int recoverCommand(const Args& a);
+int importCommand(const Args& a);
 
-}  // namespace qv::cmd
+}  // namespace qv::cli

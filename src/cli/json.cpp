@@ -3,9 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/unicode.h"
-#include "menu/texts.h"
 
-namespace qv {
+namespace qv::cli {
 
 namespace {
 
@@ -47,11 +46,13 @@ ImportFaults readJson(std::string_view text, std::vector<NewRecord>& records)
     try {
         array = nlohmann::json::parse(text);
     } catch (const nlohmann::json::exception& e) {
-        faults.add(fileFault("read", "", std::string(msg::kWhyNotJson) + parseError(e.what())), 0);
+        Fault f = fault(Fault::NotJson);
+        f.detail = parseError(e.what());
+        faults.add(f, 0);
         return faults;
     }
     if (!array.is_array()) {
-        faults.add(fileFault("read", "", msg::kWhyNotArray), 0);
+        faults.add(fault(Fault::NotArray), 0);
         return faults;
     }
     int number = 0;
@@ -76,4 +77,4 @@ ImportFaults readJson(std::string_view text, std::vector<NewRecord>& records)
     return faults;
 }
 
-}  // namespace qv
+}  // namespace qv::cli

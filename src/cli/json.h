@@ -10,7 +10,7 @@
 #include "catalog/import.h"
 #include "catalog/layout.h"
 
-namespace qv {
+namespace qv::cli {
 
 // {"code": "01", "name": "...", "serial": "..."}, on one line.
 std::string recordJson(const Record& r);
@@ -21,4 +21,4 @@ std::string recordsJson(const std::vector<Record>& records);
 // are; the faults count records of the array.
 ImportFaults readJson(std::string_view text, std::vector<NewRecord>& records);
 
-}  // namespace qv
+}  // namespace qv::cli

@@ -3,26 +3,26 @@
 
 #include "catalog/catalog.h"
 #include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/status.h"
+#include "cli/texts.h"
 #include "cli/unicode.h"
-#include "file/file.h"
-#include "menu/console.h"
-#include "menu/texts.h"
 
-namespace qv::cmd {
+namespace qv::cli {
 
-int list(const Args& a)
+int listCommand(const Args& a)
 {
     std::vector<Record> records;
-    if (Fault f = readRecords(records))
+    if (Fault f = listRecords(records))
         return fail(a, f);
     printRecords(records, a.json);
     return kDone;
 }
 
-int show(const Args& a)
+int showCommand(const Args& a)
 {
     std::vector<Record> records;
-    if (Fault f = readRecords(records))
+    if (Fault f = listRecords(records))
         return fail(a, f);
     const int code = *parseCode(a.pos[0]);
     if (code > static_cast<int>(records.size())) {
@@ -30,14 +30,14 @@ int show(const Args& a)
         f.code = code;
         return fail(a, f);
     }
-    printRecord(records[code - 1], a.json);
+    printRecord(records[static_cast<std::size_t>(code) - 1], a.json);
     return kDone;
 }
 
-int find(const Args& a)
+int findCommand(const Args& a)
 {
     std::vector<Record> records;
-    if (Fault f = readRecords(records))
+    if (Fault f = listRecords(records))
         return fail(a, f);
     const std::string text = caseFold(a.pos[0]);
     std::erase_if(records, [&](const Record& r) {
@@ -47,22 +47,30 @@ int find(const Args& a)
     return records.empty() ? kFailed : kDone;  // as grep: nothing found is no error to say
 }
 
-int check(const Args& a)
+int checkCommand(const Args& a)
 {
     Counts counts;
-    File data;
-    Fault f = countMarks(counts);
-    Fault layout = f ? f : openSound(data);
-    if (f || layout.kind == Fault::File)
-        return fail(a, f ? f : layout);
+    if (Fault f = checkFile(counts))
+        return fail(a, f);
     print("total field: " + std::to_string(counts.total) + "\ntitle lines: " + std::to_string(counts.titles)
           + "\nserial lines: " + std::to_string(counts.serials) + "\ncut marks: " + std::to_string(counts.marks)
-          + "\nlayout: " + (layout ? "damaged" : "sound") + "\n");
-    if (counts.sound() && !layout)
+          + "\nlayout: " + (counts.layoutSound ? "sound" : "damaged") + "\n");
+    if (counts.sound() && counts.layoutSound)
         return kDone;
-    return complain(a.cmd, kDataFile, msg::kWhyProblems);
+    return complain(a.cmd, kDataFile, text::kWhyProblems);
 }
 
-int exportFile(const Args& a) { return done(a, exportTo(a.pos.empty() ? kExportFile : a.pos[0])); }
+int exportCommand(const Args& a)
+{
+    const std::string to = a.pos.empty() ? kExportFile : a.pos[0];
+    if (to != "-")
+        return done(a, exportFile(to));
+    // A reader that went away stops the copy; the end of the run tells.
+    const Fault f = viewFile(kDataFile, [](std::string_view part) {
+        print(part);
+        return outputError() == 0;
+    });
+    return f ? fail(a, f) : kDone;
+}
 
-}  // namespace qv::cmd
+}  // namespace qv::cli

@@ -5,7 +5,7 @@
 
 #include <utf8proc.h>
 
-namespace qv {
+namespace qv::cli {
 
 namespace {
 
@@ -143,4 +143,4 @@ std::string fromUtf8(std::string_view text)
     return out;
 }
 
-}  // namespace qv
+}  // namespace qv::cli

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace qv {
+namespace qv::cli {
 
 // The text folded by Unicode case folding and composed (NFC), so that texts
 // that differ only in case, or in how an accent is written, fold alike.
@@ -28,4 +28,4 @@ std::string toUtf8(std::string_view bytes);
 // byte again. `text` is valid UTF-8.
 std::string fromUtf8(std::string_view text);
 
-}  // namespace qv
+}  // namespace qv::cli

@@ -1,5 +1,7 @@
 #include "file/commit.h"
 
+#include "file/temp.h"
+
 #include <cerrno>
 
 #include <fcntl.h>
@@ -13,7 +15,7 @@ Commit::Commit(Place place, std::string shownName)
       dir_(openDir(place_.dir))
 {
     if (!dir_) {
-        fault_ = fileFault("write", shown_, errno);
+        failure_ = ioError(IoError::Write, shown_, errno);
         return;
     }
     // A file that is there keeps its permission bits; the new file gets them
@@ -26,14 +28,14 @@ Commit::Commit(Place place, std::string shownName)
             break;
         }
         if (out_.error() != EEXIST || attempt == 100) {
-            fault_ = out_.fault();
-            fault_.verb = "write";
-            fault_.file = shown_;
+            failure_ = out_.failure();
+            failure_.op = IoError::Write;
+            failure_.file = shown_;
             return;
         }
     }
     if ((mode & ~(0777 & ~umaskOnce())) != 0 && ::fchmod(out_.fd(), mode) != 0)
-        fault_ = failed(fileFault("write", shown_, errno));
+        (void)failed(ioError(IoError::Write, shown_, errno));
 }
 
 Commit::~Commit() { dropTemp(); }
@@ -47,24 +49,24 @@ void Commit::dropTemp()
     }
 }
 
-Fault Commit::failed(Fault f)
+IoError Commit::failed(IoError e)
 {
     dropTemp();
-    return fault_ = std::move(f);
+    return failure_ = std::move(e);
 }
 
-Outcome Commit::finish(const char* backupName, Identity* now, struct stat* status)
+Committed Commit::finish(const char* backupName, Identity* now, struct stat* status)
 {
-    if (fault_)
-        return fault_;
+    if (failure_)
+        return Committed::notMade(failure_);
     if (!out_.sync())
-        return failed(out_.fault());
+        return Committed::notMade(failed(out_.failure()));
     if (backupName && place_.exists)
-        if (Fault f = keepBackup(backupName))
-            return failed(f);
+        if (IoError e = keepBackup(backupName))
+            return Committed::notMade(failed(e));
     const int dir = dir_->fd();
     if (::renameat(dir, temp_.c_str(), dir, baseOf(place_.path).c_str()) != 0)
-        return failed(fileFault("write", shown_, errno));
+        return Committed::notMade(failed(ioError(IoError::Write, shown_, errno)));
     // From here on the change is made, whatever else goes wrong.
     pending_ = false;
     if (chmodBackup_)
@@ -72,24 +74,24 @@ Outcome Commit::finish(const char* backupName, Identity* now, struct stat* statu
     if (now && !out_.identify(*now, status))
         *now = {};  // nobody will take the kept bytes for the file there
     if (::fsync(dir) != 0)
-        return Outcome::done(fileFault("sync the directory of", shown_, errno));
-    return Outcome::done();
+        return Committed::made(ioError(IoError::SyncDir, shown_, errno));
+    return Committed::made();
 }
 
 // The old file becomes the backup without a byte being copied: a hard link
 // to it is renamed over the backup, so the backup is at every moment either
 // what it was or the whole old file.
-Fault Commit::keepBackup(const char* backupName)
+IoError Commit::keepBackup(const char* backupName)
 {
     Place bak;
-    if (Fault f = resolve(backupName, bak))
-        return f;
+    if (IoError e = resolve(backupName, bak))
+        return e;
     const struct stat& old = place_.st;
     if (bak.exists && bak.st.st_dev == old.st_dev && bak.st.st_ino == old.st_ino)
         return {};  // a change killed halfway left it in place already
     const Dir bakDirRef = openDir(bak.dir);
     if (!bakDirRef)
-        return fileFault("write", backupName, errno);
+        return ioError(IoError::Write, backupName, errno);
     const int bakDir = bakDirRef->fd(), dir = dir_->fd();
     const mode_t want = bak.exists ? bak.st.st_mode & 07777 : createdMode();
     std::string link;
@@ -102,28 +104,28 @@ Fault Commit::keepBackup(const char* backupName)
         // No hard link to be had (another file system): a synced copy.
         File in;
         if (!in.open(place_.path, File::Mode::Read))
-            return fileFault("read", shown_, in.error());
+            return ioError(IoError::Read, shown_, in.error());
         Commit copy(bak, backupName);
         if (copy.out() && !copyRest(in, *copy.out()))
-            return in.failed() ? fileFault("read", shown_, in.error()) : copy.out()->fault();
+            return in.failed() ? ioError(IoError::Read, shown_, in.error()) : copy.out()->failure();
         // The copy is a change of the backup alone: whatever fails in it,
         // even after its own rename, is a failure before this change.
-        const Outcome copied = copy.finish(nullptr);
-        return copied.clean() ? Fault{} : copied.fault();
+        const Committed copied = copy.finish(nullptr);
+        return copied.state() == Committed::Made ? IoError{} : copied.failure();
     }
     if (err)
-        return fileFault("write", backupName, err);
+        return ioError(IoError::Write, backupName, err);
     if (::renameat(bakDir, link.c_str(), bakDir, baseOf(bak.path).c_str()) != 0) {
         err = errno;
         ::unlinkat(bakDir, link.c_str(), 0);
-        return fileFault("write", backupName, err);
+        return ioError(IoError::Write, backupName, err);
     }
     if (want != (old.st_mode & 07777)) {
         chmodBackup_ = bak.path;
         backupMode_ = want;
     }
     if (bakDir != dir && ::fsync(bakDir) != 0)
-        return fileFault("write", backupName, errno);
+        return ioError(IoError::Write, backupName, errno);
     return {};
 }
 

@@ -1,62 +1,42 @@
-// The one way the data file changes, and the lock that keeps two processes
-// from changing it at once.
+// The commit step: the one way a file of the catalogue is replaced.
 //
-// A change writes the new content to a temporary file beside the real data
-// file, syncs it, keeps the old file as backup.bak by a hard link where the
-// change takes a backup, renames the new file over the old one and syncs the
-// directory. A kill at any moment leaves the old file or the new one; the
-// temporary files all start with kTempPrefix, so the next start can tell a
-// killed process's leftovers from anybody else's files.
+// The new content goes to a temporary file beside the real file; it is
+// synced; where a backup is asked for, the old file becomes that backup by a
+// hard link (a synced copy where there are none); the new file is renamed
+// over the old one and the directory synced. A kill at any moment leaves the
+// old file or the new one; the temporary files all start with kTempPrefix.
 #pragma once
 
 #include <optional>
 #include <string>
 
+#include "file/error.h"
 #include "file/file.h"
+#include "file/lock.h"
 #include "file/path.h"
 
 namespace qv {
 
-inline constexpr const char* kTempPrefix = ".quorvane-tmp-";
-// The lock file of earlier versions, which may still be running.
-inline constexpr const char* kOldLockFile = ".quorvane.lock";
-inline constexpr int kLockWaitMs = 5000;
-
-// While one of these lives, SIGINT, SIGTERM and SIGHUP wait, so that what is
-// in the making completes or is dropped before the program ends as the
-// signal asks; a signal that came meanwhile ends it at the end. Outside,
-// they end the program at once, as if nobody caught them.
-class HeldSignals {
+// How a commit went: not made (failure() says why), made, or made with a
+// failure after its rename (failure() says what). It tells of the one file
+// committed; it is not an IoError, so what went wrong after one file's
+// rename (a backup's) cannot pass for another's.
+class [[nodiscard]] Committed {
 public:
-    HeldSignals();
-    HeldSignals(const HeldSignals&) = delete;
-    HeldSignals& operator=(const HeldSignals&) = delete;
-    ~HeldSignals();
-};
-// Catches the stop signals for HeldSignals, once for the whole run; a
-// program that will change files calls it at its start. A signal ignored
-// when the program started stays ignored.
-void catchStopSignals();
-
-// The exclusive lock of the directory that really holds `name` (the data
-// file), taken by an flock on the directory itself and waited for at most
-// kLockWaitMs. While it is held the stop signals wait (HeldSignals). A lock
-// taken while this process already holds it costs nothing; no input is ever
-// read while it is held.
-class Lock {
-public:
-    explicit Lock(const std::string& name);
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-    ~Lock();
-    const Fault& fault() const { return fault_; }
-    // Where `name` leads, and its status, as looked at under the lock.
-    const Place& place() const { return place_; }
+    enum State { NotMade, Made, MadeThenFailed };
+    static Committed notMade(IoError why) { return {NotMade, std::move(why)}; }
+    static Committed made(IoError after = {})
+    {
+        const bool failed = bool(after);
+        return {failed ? MadeThenFailed : Made, std::move(after)};
+    }
+    State state() const { return state_; }
+    const IoError& failure() const { return failure_; }
 
 private:
-    Fault fault_;
-    Place place_;
-    bool held_ = false;
+    Committed(State state, IoError failure) : state_(state), failure_(std::move(failure)) {}
+    State state_;
+    IoError failure_;
 };
 
 // A new content for the file at `place`, written to out() and put in place
@@ -70,38 +50,34 @@ public:
     Commit& operator=(const Commit&) = delete;
     ~Commit();
 
-    // The temporary file, or nullptr (fault() says why).
-    File* out() { return fault_ ? nullptr : &out_; }
-    const Fault& fault() const { return fault_; }
+    // The temporary file, or nullptr (failure() says why).
+    File* out() { return failure_ ? nullptr : &out_; }
+    const IoError& failure() const { return failure_; }
     // Syncs the new file; where `backupName` is given, the old file becomes
     // that backup; renames the new file in place and syncs the directory.
     // Anything that fails before the rename, the backup's own steps
     // included, leaves the change not done. `now` receives the new file's
     // identity and status, as it stands in place; its bytes stay as file()
     // until the commit is dropped.
-    Outcome finish(const char* backupName, Identity* now = nullptr, struct stat* status = nullptr);
+    Committed finish(const char* backupName, Identity* now = nullptr, struct stat* status = nullptr);
     File& file() { return out_; }
 
 private:
-    Fault keepBackup(const char* backupName);
+    IoError keepBackup(const char* backupName);
     HeldSignals held_;  // first in, last out
     // Drops the temporary file, if it is still there.
     void dropTemp();
-    Fault failed(Fault f);
+    IoError failed(IoError e);
 
     Place place_;
     std::string shown_;  // the name the user knows
     Dir dir_;            // the directory, held open while the commit lives
     std::string temp_;   // relative to it
     File out_;
-    Fault fault_;
+    IoError failure_;
     bool pending_ = false;                    // the temporary file exists and is not in place
     std::optional<std::string> chmodBackup_;  // a backup that must get back its own bits
     mode_t backupMode_ = 0;
 };
-
-// Removes the temporary files that killed processes left beside the data
-// file and its backup, under the lock.
-void removeLeftovers(const std::string& dataName, const std::string& backupName);
 
 }  // namespace qv

@@ -36,8 +36,8 @@ bool File::copyInKernel(File& in)
         if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)
             return false;
         if (errno == EIO && in.pos_ < from.st_size)
-            return in.fail("read", errno);
-        return fail("write", errno);
+            return in.fail(IoError::Read, errno);
+        return fail(IoError::Write, errno);
     }
 }
 

@@ -2,7 +2,6 @@
 #include "file/file.h"
 
 #include "file/path.h"
-#include "menu/texts.h"
 
 #include <cerrno>
 #include <memory>
@@ -100,14 +99,14 @@ void File::swap(File& o) noexcept
     std::swap(known_, o.known_);
     std::swap(opened_, o.opened_);
     std::swap(err_, o.err_);
-    std::swap(verb_, o.verb_);
+    std::swap(op_, o.op_);
 }
 
 // Forgets the file this one last stood for; false while it is still open.
 bool File::start(std::string name, Mode mode)
 {
     if (fd_ >= 0)
-        return fail("open", EBUSY);
+        return fail(IoError::Open, EBUSY);
     err_ = 0;
     drop();
     pos_ = 0;
@@ -135,7 +134,7 @@ bool File::open(std::string name, Mode mode, int dir, mode_t perms)
         fd_ = ::openat(dir, name_.c_str(), flags, perms ? perms : createdMode());
     while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0)
-        return fail((flags & O_CREAT) ? "create" : "open", errno);
+        return fail((flags & O_CREAT) ? IoError::Create : IoError::Open, errno);
     // What the program reads must be a regular file. Its own files it has
     // just made; a FIFO planted in their place fails at the first write.
     int err = 0;
@@ -146,7 +145,7 @@ bool File::open(std::string name, Mode mode, int dir, mode_t perms)
     if (err) {
         ::close(fd_);
         fd_ = -1;
-        return fail("read", err);
+        return fail(IoError::Read, err);
     }
     if (mode != Mode::Read) {  // an empty file
         end_ = 0;
@@ -163,39 +162,35 @@ bool File::adopt(int fd, std::string name)
         return false;
     fd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     if (fd_ < 0)
-        return fail("read", errno);
+        return fail(IoError::Read, errno);
     piped_ = true;  // read from where it stands, in order, whatever it is
     return true;
 }
 
-bool File::fail(const char* verb, int err)
+bool File::fail(IoError::Op op, int err)
 {
     if (err_ == 0) {
         err_ = err;
-        verb_ = verb;
+        op_ = op;
     }
     return false;
 }
 
-Fault File::fault() const
+IoError File::failure() const
 {
-    const std::string& name = shown_.empty() ? name_ : shown_;
-    std::string_view why = err_ == kNotRegular ? msg::kWhyNotRegular : std::string_view();
     // Only the program's own files are opened without following a link, and
     // for them a link is refused, not "too many levels" of them.
-    if (err_ == ELOOP && (mode_ == Mode::Scratch || mode_ == Mode::Fresh))
-        why = msg::kWhyLinkPlanted;
-    Fault f = why.empty() ? fileFault(verb_, name, err_) : fileFault(verb_, name, why);
-    f.err = err_;
+    const bool own = mode_ == Mode::Scratch || mode_ == Mode::Fresh;
+    IoError e = ioError(op_, shown_.empty() ? name_ : shown_, err_ == ELOOP && own ? kLinkPlanted : err_);
     // Where it is the folder that refuses, the user has the folder to see to.
-    const bool making = mode_ != Mode::Read && std::string_view(verb_) == "create";
+    const bool making = own && op_ == IoError::Create;
     const std::string folder = dirOf(name_);
     if ((err_ == EACCES || err_ == EPERM || err_ == EROFS)
         && ::faccessat(at_, folder.c_str(), making ? W_OK | X_OK : X_OK, 0) != 0) {
-        f.dir = realPath(at_ == AT_FDCWD ? folder : "/proc/self/fd/" + std::to_string(at_) + "/" + folder);
-        f.dirVerb = making ? "write in" : "read in";
+        e.folder = realPath(at_ == AT_FDCWD ? folder : "/proc/self/fd/" + std::to_string(at_) + "/" + folder);
+        e.folderOp = making ? IoError::Make : IoError::Search;
     }
-    return f;
+    return e;
 }
 
 void File::drop()
@@ -216,7 +211,7 @@ bool File::settle()
     // A scratch file's old bytes behind the new ones are cut off, once.
     if (mode_ == Mode::Scratch && end_ != cut_) {
         if (::ftruncate(fd_, end_) != 0)
-            return fail("write", errno);
+            return fail(IoError::Write, errno);
         cut_ = end_;
     }
     return true;
@@ -227,7 +222,7 @@ bool File::sync()
     if (!flush())
         return false;
     if (::fsync(fd_) != 0)
-        return fail("write", errno);
+        return fail(IoError::Write, errno);
     return true;
 }
 
@@ -240,7 +235,7 @@ bool File::close()
     }
     settle();
     if (::close(fd_) != 0)
-        fail(mode_ != Mode::Read ? "write" : "read", errno);
+        fail(mode_ != Mode::Read ? IoError::Write : IoError::Read, errno);
     fd_ = -1;
     drop();
     return err_ == 0;
@@ -268,7 +263,7 @@ bool File::identify(Identity& id, struct stat* status)
     // A file opened for reading is looked at once, at its open.
     struct stat st = opened_;
     if (fd_ < 0 || ((mode_ != Mode::Read || piped_) && ::fstat(fd_, &st) != 0))
-        return fail("read", fd_ < 0 ? EBADF : errno);
+        return fail(IoError::Read, fd_ < 0 ? EBADF : errno);
     if (status)
         *status = st;
     id = identityOf(st);

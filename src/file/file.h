@@ -9,7 +9,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "catalog/fault.h"
+#include "file/error.h"
 
 namespace qv {
 
@@ -52,8 +52,6 @@ public:
     };
     static constexpr std::size_t kWindow = std::size_t{64} * 1024;
     static constexpr int kEnd = -1;
-    // error() for a file that is not a regular file.
-    static constexpr int kNotRegular = -2;
 
     File() = default;
     File(const File&) = delete;
@@ -89,7 +87,15 @@ public:
     // The bytes from the cursor to the end of the current window, loading the
     // window first when needed; the cursor moves past them. Empty at end of
     // file or on a read error.
-    std::string_view next();
+    std::string_view next()
+    {
+        if (pos_ >= base_ && pos_ < base_ + static_cast<long>(len_)) {
+            const auto at = static_cast<std::size_t>(pos_ - base_);
+            pos_ = base_ + static_cast<long>(len_);
+            return {win_ + at, len_ - at};
+        }
+        return nextSlow();
+    }
 
     void seek(long pos) { pos_ = pos; }
     long tell() const { return pos_; }
@@ -113,7 +119,7 @@ public:
     int error() const { return err_; }
     const std::string& name() const { return name_; }
     // The first failure seen, naming the file and the reason.
-    Fault fault() const;
+    IoError failure() const;
     // A temporary file's failures name the file it will replace.
     void showAs(std::string name) { shown_ = std::move(name); }
     int fd() const { return fd_; }
@@ -121,13 +127,14 @@ public:
 private:
     bool start(std::string name, Mode mode);
     int getSlow();
+    std::string_view nextSlow();
     bool load(long pos);
     bool pastEnd() const { return loaded_ && ends_ && pos_ >= base_ && pos_ < base_ + static_cast<long>(kWindow); }
     void drop();
     bool writeThrough(std::string_view text);
     friend bool copyRest(File& in, File& out);
     bool copyInKernel(File& in);
-    bool fail(const char* verb, int err);
+    bool fail(IoError::Op op, int err);
 
     int fd_ = -1;
     int at_ = AT_FDCWD;  // the directory the name is relative to
@@ -147,7 +154,7 @@ private:
     long known_ = -1;        // the length identify() saw
     struct stat opened_ {};  // a read file's status at its open
     int err_ = 0;
-    const char* verb_ = "";
+    IoError::Op op_ = IoError::None;
 };
 
 // Copies every byte from the cursor of `in` to its end onto the cursor of

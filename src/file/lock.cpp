@@ -1,39 +1,18 @@
-// The lock that keeps two processes from changing the data file at once,
-// the stop signals held while a change is made, and the removal of what
-// killed processes left behind.
+// The lock on the data file's directory, and the stop signals held while a
+// change is made.
+#include "file/lock.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <ctime>
 #include <optional>
-#include <vector>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <stdlib.h>
 #include <sys/file.h>
-#include <unistd.h>
-
-#include "file/commit.h"
-#include "menu/texts.h"
 
 namespace qv {
 
 namespace {
-
-std::vector<std::string> leftoversIn(const std::string& dir)
-{
-    std::vector<std::string> found;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        const std::string_view prefix = kTempPrefix;
-        while (const dirent* e = ::readdir(d))
-            if (std::string_view(e->d_name).starts_with(prefix))
-                found.push_back(join(dir, e->d_name));
-        ::closedir(d);
-    }
-    return found;
-}
 
 // The lock is an flock on the data file's real directory itself: nothing
 // in it can be replaced or removed behind the program's back, and taking it
@@ -72,33 +51,27 @@ extern "C" void onStop(int sig)
     (void)std::raise(sig);
 }
 
-// The directory could not be opened to be locked: what the user can act on
-// is the directory itself.
-Fault cannotOpen(const std::string& dir, const std::string& name, int err)
-{
-    Fault f = fileFault("lock the directory of", name, err);
-    f.dir = realPath(dir);
-    f.dirVerb = "read";
-    return f;
-}
-
 // Takes the flock on `dir`, the directory of the file `name`.
-Fault take(LockState& s, const std::string& dir, const std::string& name)
+IoError take(LockState& s, const std::string& dir, const std::string& name)
 {
     if (!s.locked || s.dir != dir) {
         s.locked = openDir(dir);
         s.dir = s.locked ? dir : "";
-        if (!s.locked)
-            return cannotOpen(dir, name, errno);
+        if (!s.locked) {
+            // What the user can act on is the directory itself.
+            IoError e = ioError(IoError::Lock, name, errno);
+            e.folder = realPath(dir);
+            e.folderOp = IoError::List;
+            return e;
+        }
     }
     for (int waited = 0, step = 1; ::flock(s.locked->fd(), LOCK_EX | LOCK_NB) != 0;) {
         if (errno == EINTR)
             continue;
         if (errno != EWOULDBLOCK)
-            return fileFault("lock the directory of", name, errno);
+            return ioError(IoError::Lock, name, errno);
         if (waited >= kLockWaitMs)
-            return fileFault("lock the directory of", name,
-                             std::string(msg::kWhyLockHeld) + std::to_string(kLockWaitMs / 1000) + " seconds");
+            return ioError(IoError::Lock, name, kLockHeld);
         sleepMs(step);
         waited += step;
         step = std::min(step * 2, 50);
@@ -146,8 +119,8 @@ Lock::Lock(const std::string& name)
 {
     LockState& s = lockState();
     if (s.depth > 0) {
-        fault_ = resolve(name, place_);
-        held_ = !fault_;
+        failure_ = resolve(name, place_);
+        held_ = !failure_;
         s.depth += held_;
         return;
     }
@@ -156,15 +129,15 @@ Lock::Lock(const std::string& name)
     // and where that lies elsewhere (a link), the lock is taken there.
     std::string dir = s.dir.empty() ? dirOf(name) : s.dir;
     for (int tries = 0;; ++tries) {
-        if ((fault_ = take(s, dir, name)))
+        if ((failure_ = take(s, dir, name)))
             return;
-        fault_ = resolve(name, place_);
-        if (!fault_ && place_.dir == dir)
+        failure_ = resolve(name, place_);
+        if (!failure_ && place_.dir == dir)
             break;
         (void)::flock(s.locked->fd(), LOCK_UN);
-        if (!fault_ && tries == 8)  // a link retargeted again and again
-            fault_ = fileFault("lock", name, EAGAIN);
-        if (fault_)
+        if (!failure_ && tries == 8)  // a link retargeted again and again
+            failure_ = ioError(IoError::Lock, name, kLinkLoop);
+        if (failure_)
             return;
         dir = place_.dir;
     }
@@ -180,29 +153,6 @@ Lock::~Lock()
         return;
     (void)::flock(s.locked->fd(), LOCK_UN);
     s.held.reset();
-}
-
-void removeLeftovers(const std::string& dataName, const std::string& backupName)
-{
-    Place data, bak;
-    if (resolve(dataName, data) || resolve(backupName, bak))
-        return;
-    std::vector<std::string> dirs{data.dir};
-    if (bak.dir != data.dir)
-        dirs.push_back(bak.dir);
-    auto any = [&] {
-        return std::any_of(dirs.begin(), dirs.end(), [](const std::string& d) { return !leftoversIn(d).empty(); });
-    };
-    if (!any())
-        return;
-    // Under the lock, nobody is in the middle of a change: what is there was
-    // left by a process that was killed.
-    Lock lock(dataName);
-    if (lock.fault())
-        return;
-    for (const std::string& dir : dirs)
-        for (const std::string& name : leftoversIn(dir))
-            ::unlink(name.c_str());
 }
 
 }  // namespace qv

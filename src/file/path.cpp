@@ -9,8 +9,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "file/commit.h"
-
 namespace qv {
 
 std::string dirOf(const std::string& path)
@@ -30,12 +28,6 @@ std::string realPath(const std::string& path)
 std::string baseOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
 std::string join(const std::string& dir, const std::string& name) { return dir == "." ? name : dir + "/" + name; }
-
-std::string tempName()
-{
-    static unsigned counter = 0;
-    return kTempPrefix + std::to_string(counter++);
-}
 
 DirFd::~DirFd() { ::close(fd_); }
 
@@ -59,24 +51,24 @@ Dir openDir(const std::string& dir)
     return kept.back().second;
 }
 
-Fault resolve(const std::string& name, Place& place)
+IoError resolve(const std::string& name, Place& place)
 {
     std::string path = name;
     for (int hops = 0;; ++hops) {
         place.exists = ::lstat(path.c_str(), &place.st) == 0;
         if (!place.exists) {
             if (errno != ENOENT)
-                return fileFault("open", name, errno);
+                return ioError(IoError::Open, name, errno);
             break;  // a missing file, or a link to one: it is created there
         }
         if (!S_ISLNK(place.st.st_mode))
             break;
         if (hops == 40)
-            return fileFault("open", name, ELOOP);
+            return ioError(IoError::Open, name, ELOOP);
         char target[PATH_MAX];
         ssize_t n = ::readlink(path.c_str(), target, sizeof target);
         if (n < 0 || n == sizeof target)
-            return fileFault("open", name, n < 0 ? errno : ENAMETOOLONG);
+            return ioError(IoError::Open, name, n < 0 ? errno : ENAMETOOLONG);
         std::string next(target, static_cast<std::size_t>(n));
         path = next.front() == '/' ? next : join(dirOf(path), next);
     }

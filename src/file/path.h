@@ -1,5 +1,5 @@
-// Where a file name leads through symbolic links, and the names the
-// program gives its own files beside it.
+// Where a file name leads through symbolic links, and the directories
+// files are made, linked and renamed in.
 #pragma once
 
 #include <memory>
@@ -7,7 +7,7 @@
 
 #include <sys/stat.h>
 
-#include "catalog/fault.h"
+#include "file/error.h"
 
 namespace qv {
 
@@ -19,7 +19,7 @@ struct Place {
     bool exists = false;
     struct stat st {};  // the file's status, where it exists
 };
-Fault resolve(const std::string& name, Place& place);
+IoError resolve(const std::string& name, Place& place);
 
 std::string dirOf(const std::string& path);
 // The path without links, . or .., as the user can find it; `path` itself
@@ -27,11 +27,6 @@ std::string dirOf(const std::string& path);
 std::string realPath(const std::string& path);
 std::string baseOf(const std::string& path);
 std::string join(const std::string& dir, const std::string& name);
-// The next temporary name, relative to its directory. Temporary files are
-// only made under the lock and created exclusively, so a name another file
-// already has is passed over for the next one.
-std::string tempName();
-
 // A directory that files are made, linked and renamed in, and that is
 // synced, held open for as long as anybody uses it.
 class DirFd {

@@ -37,7 +37,7 @@ bool File::load(long pos)
         if (n < 0) {
             loaded_ = false;
             len_ = 0;
-            return fail("read", errno);
+            return fail(IoError::Read, errno);
         }
         if (n == 0)
             break;
@@ -56,10 +56,9 @@ int File::getSlow()
     return static_cast<unsigned char>(win_[pos_++ - base_]);
 }
 
-std::string_view File::next()
+std::string_view File::nextSlow()
 {
-    bool inside = pos_ >= base_ && pos_ < base_ + static_cast<long>(len_);
-    if (!inside && (pastEnd() || !load(pos_) || pos_ - base_ >= static_cast<long>(len_)))
+    if (pastEnd() || !load(pos_) || pos_ - base_ >= static_cast<long>(len_))
         return {};
     std::size_t at = static_cast<std::size_t>(pos_ - base_);
     pos_ = base_ + static_cast<long>(len_);
@@ -69,7 +68,7 @@ std::string_view File::next()
 bool File::write(std::string_view text)
 {
     if (fd_ < 0 || err_ != 0 || mode_ == Mode::Read)
-        return fail("write", err_ ? err_ : EBADF);
+        return fail(IoError::Write, err_ ? err_ : EBADF);
     if (text.size() >= kWindow)
         return writeThrough(text);
     while (!text.empty()) {
@@ -109,7 +108,7 @@ bool File::writeThrough(std::string_view text)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return fail("write", n < 0 ? errno : ENOSPC);
+            return fail(IoError::Write, n < 0 ? errno : ENOSPC);
         pos_ += n;
         text.remove_prefix(static_cast<std::size_t>(n));
     }
@@ -124,7 +123,7 @@ bool File::flush()
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return fail("write", n < 0 ? errno : ENOSPC);
+            return fail(IoError::Write, n < 0 ? errno : ENOSPC);
         dirtyLo_ += static_cast<std::size_t>(n);
     }
     dirtyLo_ = dirtyHi_ = 0;

@@ -1,14 +1,17 @@
 #include "menu/console.h"
 
+#include "catalog/catalog.h"
+
 #include "menu/texts.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include <unistd.h>
 
-namespace qv {
+namespace qv::menu {
 
 namespace {
 
@@ -101,7 +104,7 @@ bool readYes() { return readWord().front() == 'y'; }
 
 void waitForKey()
 {
-    printLine(msg::kWaitKey);
+    printLine(text::kWaitKey);
     readChar();
     readChar();
 }
@@ -142,27 +145,68 @@ int outputError() { return outErr; }
 
 std::string whatWentWrong(const std::exception& e)
 {
-    return dynamic_cast<const std::bad_alloc*>(&e) ? std::string(msg::kOutOfMemory) : e.what();
+    return dynamic_cast<const std::bad_alloc*>(&e) ? std::string(text::kOutOfMemory) : e.what();
 }
+
+namespace {
+
+text::T verbOf(IoError::Op op)
+{
+    switch (op) {
+    case IoError::Open: return text::kVerbOpen;
+    case IoError::Create: return text::kVerbCreate;
+    case IoError::Read: return text::kVerbRead;
+    case IoError::Lock: return text::kVerbLock;
+    case IoError::SyncDir: return text::kVerbSync;
+    case IoError::None:
+    case IoError::Write: break;
+    }
+    return text::kVerbWrite;
+}
+
+std::string reasonOf(int err)
+{
+    switch (err) {
+    case kNotRegular: return std::string(text::kWhyNotRegular);
+    case kLinkPlanted: return std::string(text::kWhyLinkPlanted);
+    case kLockHeld: return std::string(text::kWhyLockHeld);
+    case kLinkLoop: return std::string(text::kWhyLinkLoop);
+    default: return std::strerror(err);
+    }
+}
+
+void cannot(text::T verb, const std::string& file, std::string_view reason)
+{
+    printLine(
+        std::string(text::kCannot).append(verb).append(" ").append(file).append(" : ").append(reason).append(" "));
+}
+
+}  // namespace
 
 void say(const Fault& f)
 {
     switch (f.kind) {
     case Fault::None: break;
-    case Fault::File: printLine("Can not " + f.verb + " " + f.file + " : " + f.reason + " "); break;
-    case Fault::Damaged: printLine(msg::kDamaged); break;
-    case Fault::Full: printLine(msg::kFull); break;
-    case Fault::TooLong: printLine(msg::kTooLong), printLine(msg::kCanceled); break;
+    case Fault::File: cannot(verbOf(f.io.op), f.io.file, reasonOf(f.io.err)); break;
+    case Fault::NotLoadable: cannot(text::kVerbLoad, f.file, reasonOf(f.io.err)); break;
+    case Fault::IsData: cannot(text::kVerbWrite, f.file, text::kWhyIsData); break;
+    case Fault::IsBackup: cannot(text::kVerbWrite, f.file, text::kWhyIsBackup); break;
+    case Fault::IsOwn: cannot(text::kVerbWrite, f.file, text::kWhyIsOwn); break;
+    case Fault::Damaged: printLine(text::kDamaged); break;
+    case Fault::Full: printLine(text::kFull); break;
+    case Fault::TooLong: printLine(text::kTooLong), printLine(text::kCanceled); break;
     case Fault::NotOneWord:
     case Fault::Malformed:
     case Fault::NotRecord:
-    case Fault::Control: printLine(msg::kCanceled); break;
-    case Fault::Reserved: printLine(msg::kReserved), printLine(msg::kCanceled); break;
-    case Fault::Changed: printLine(msg::kChanged); break;
-    case Fault::NoRecord: printLine(msg::kWrongCode); break;
-    case Fault::NoBackup: printLine(msg::kNoBackup); break;
-    case Fault::NoSource: printLine(msg::kLoadMissing); break;
-    case Fault::SelfLoad: printLine(msg::kLoadSelf); break;
+    case Fault::NotJson:
+    case Fault::NotArray:
+    case Fault::Control: printLine(text::kCanceled); break;
+    case Fault::Reserved: printLine(text::kReserved), printLine(text::kCanceled); break;
+    case Fault::Changed: printLine(text::kChanged); break;
+    case Fault::NoRecord: printLine(text::kWrongCode); break;
+    case Fault::NoBackup: printLine(text::kNoBackup); break;
+    case Fault::NoSource: printLine(text::kLoadMissing); break;
+    case Fault::SelfLoad: printLine(text::kLoadSelf); break;
     }
 }
 
@@ -174,19 +218,17 @@ bool reportDone(const Outcome& outcome, std::string_view done)
     return outcome.made();
 }
 
-bool printFile(File& f)
+Fault printFile(const char* name)
 {
     char last = '\n';
-    for (std::string_view part = f.next(); !part.empty(); part = f.next()) {
+    Fault f = viewFile(name, [&](std::string_view part) {
         print(part);
         last = part.back();
-    }
-    if (!f.failed())
         return true;
-    if (last != '\n')
+    });
+    if (f && last != '\n')
         printChar('\n');
-    say(f.fault());
-    return false;
+    return f;
 }
 
-}  // namespace qv
+}  // namespace qv::menu

@@ -1,5 +1,6 @@
-// The console: one character stream over standard input and the output
-// helpers. The operations never touch standard input or output directly.
+// The menu's console: one character stream over standard input, the output,
+// and faults in the menu's words. The dialogues never touch standard input
+// or output directly.
 #pragma once
 
 #include <exception>
@@ -7,9 +8,8 @@
 #include <string_view>
 
 #include "catalog/fault.h"
-#include "file/file.h"
 
-namespace qv {
+namespace qv::menu {
 
 // Thrown when standard input ends while a prompt waits; main ends the program.
 struct EndOfInput {};
@@ -49,8 +49,8 @@ void say(const Fault& f);
 // Tells how a change went: its success line once it is done, then anything
 // that went wrong after it; otherwise the fault alone. True when done.
 bool reportDone(const Outcome& outcome, std::string_view done);
-// Streams a file from its cursor to the screen; false (the failure said on
-// a line of its own) when it cannot be read to its end.
-bool printFile(File& f);
+// Prints the whole file `name`; when it cannot be read to its end, ends the
+// line it stopped in and says why not: the fault, which the caller says.
+Fault printFile(const char* name);
 
-}  // namespace qv
+}  // namespace qv::menu

@@ -1,5 +1,6 @@
 #include "menu/menu.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -7,12 +8,12 @@
 #include <unistd.h>
 
 #include "catalog/catalog.h"
-#include "catalog/layout.h"
-#include "file/commit.h"
+#include "catalog/transaction.h"
 #include "menu/console.h"
+#include "menu/dialogues.h"
 #include "menu/texts.h"
 
-namespace qv {
+namespace qv::menu {
 
 namespace {
 
@@ -22,23 +23,24 @@ struct MenuEntry {
 };
 
 constexpr MenuEntry kMenu[] = {
-    {'1', enternew},  {'2', editor}, {'3', delete_}, {'4', loader},     {'5', saver},      {'6', search},
-    {'7', allviewer}, {'8', readme}, {'9', scan},    {'R', loadbackup}, {'r', loadbackup},
+    {'1', addDialogue},    {'2', editDialogue},    {'3', deleteDialogue},  {'4', loadDialogue},
+    {'5', exportDialogue}, {'6', showDialogue},    {'7', viewDialogue},    {'8', readmeDialogue},
+    {'9', checkDialogue},  {'R', recoverDialogue}, {'r', recoverDialogue},
 };
 
-constexpr msg::T kMenuLines[] = {
-    msg::kMenuAdd,  msg::kMenuEdit,   msg::kMenuDelete, msg::kMenuLoad,    msg::kMenuExport, msg::kMenuShow,
-    msg::kMenuView, msg::kMenuReadme, msg::kMenuCheck,  msg::kMenuRecover, msg::kMenuQuit,
+constexpr text::T kMenuLines[] = {
+    text::kMenuAdd,  text::kMenuEdit,   text::kMenuDelete, text::kMenuLoad,    text::kMenuExport, text::kMenuShow,
+    text::kMenuView, text::kMenuReadme, text::kMenuCheck,  text::kMenuRecover, text::kMenuQuit,
 };
 
 // The menu is shown before every choice: put together once.
 void showMenu()
 {
     static const std::string menu = [] {
-        std::string text = "\n";
-        for (msg::T line : kMenuLines)
-            text.append(line).append("\n");
-        return text.append(msg::kMenuPrompt).append("\n:");
+        std::string lines = "\n";
+        for (text::T line : kMenuLines)
+            lines.append(line).append("\n");
+        return lines.append(text::kMenuPrompt).append("\n:");
     }();
     print(menu);
 }
@@ -47,7 +49,7 @@ void menuLoop()
 {
     for (;;) {
         showMenu();
-        char choice = readWord().front();
+        const char choice = readWord().front();
         if (choice == 'Q' || choice == 'q' || choice == '0')
             return;
         for (const MenuEntry& entry : kMenu)
@@ -56,20 +58,37 @@ void menuLoop()
     }
 }
 
+// The data file is created when, and only when, it does not exist; one that
+// is there is kept for the first operation to read.
+void start()
+{
+    Shown data;
+    const Fault found = data.open();
+    if (!found) {
+        printLine(text::kDataLoaded);
+        return;
+    }
+    if (found.kind != Fault::File || found.io.err != ENOENT) {
+        say(found);
+        return;
+    }
+    printLine(text::kDataCreated);
+    say(createData().fault());
+}
+
 }  // namespace
 
-int runMenu()
+int run()
 {
     // Into a file or a pipe the screen goes in large writes; prompts are
     // still flushed before every read.
     static char screen[std::size_t{1} << 16];  // glibc takes a size only with a buffer
-    if (!::isatty(STDOUT_FILENO))
+    if (::isatty(STDOUT_FILENO) == 0)
         (void)std::setvbuf(stdout, screen, _IOFBF, sizeof screen);
-    printLine(msg::kBanner);
-    printLine(msg::kBannerCode);
-    catchStopSignals();  // once, not at every change
-    removeLeftovers(kDataFile, kBackupFile);
-    creatnew();
+    printLine(text::kBanner);
+    printLine(text::kBannerCode);
+    prepareChanges();
+    start();
     int status = 0;
     try {
         menuLoop();
@@ -78,11 +97,11 @@ int runMenu()
     } catch (const std::exception& e) {
         // Whatever was in the making was dropped on the way out.
         printChar('\n');
-        printLine(std::string(msg::kStopped) + whatWentWrong(e) + " ");
+        printLine(std::string(text::kStopped) + whatWentWrong(e) + " ");
         status = 1;
     }
     flushOutput();
     return status;
 }
 
-}  // namespace qv
+}  // namespace qv::menu

@@ -1,9 +1,9 @@
 // The menu front end: the banner, the data file bootstrap and the menu loop.
 #pragma once
 
-namespace qv {
+namespace qv::menu {
 
 // Runs the menu until the user quits or the input ends; the exit status.
-int runMenu();
+int run();
 
-}  // namespace qv
+}  // namespace qv::menu

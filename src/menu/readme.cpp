@@ -2,28 +2,24 @@
 #include <cerrno>
 
 #include "catalog/catalog.h"
-#include "catalog/layout.h"
 #include "menu/console.h"
+#include "menu/dialogues.h"
 #include "menu/texts.h"
 
-namespace qv {
+namespace qv::menu {
 
-int readme()
+int readmeDialogue()
 {
-    printLine(msg::kMenuReadme);
-    File text;
-    if (!text.open(kReadmeFile, File::Mode::Read)) {
+    printLine(text::kMenuReadme);
+    if (Fault f = printFile(kReadmeFile)) {
         // No newline of its own: the menu's leading empty line ends it.
-        text.error() == ENOENT ? print(msg::kNoReadme) : say(text.fault());
+        f.kind == Fault::File&& f.io.op == IoError::Open&& f.io.err == ENOENT ? print(text::kNoReadme) : say(f);
         return 1;
     }
-    if (!printFile(text))
-        return 1;
-    text.close();
     printChar('\n');
     waitForKey();
-    printLine(msg::kBackToMenu);
+    printLine(text::kBackToMenu);
     return 0;
 }
 
-}  // namespace qv
+}  // namespace qv::menu

@@ -1,34 +1,21 @@
-// The one-generation backup and the recovery from it. Every change keeps the
-// old data file as backup.bak in its commit; the recovery puts it back.
-#include <cerrno>
-
+// Recovering the data file from the backup the last change kept.
 #include "catalog/catalog.h"
-#include "catalog/layout.h"
-#include "catalog/transaction.h"
 #include "menu/console.h"
+#include "menu/dialogues.h"
 #include "menu/texts.h"
 
-namespace qv {
+namespace qv::menu {
 
-Outcome recoverBackup()
+int recoverDialogue()
 {
-    // The recovery takes no backup of its own: running it twice is running it once.
-    Outcome recovered = replaceData(Replacement::Recover, kBackupFile);
-    const Fault& f = recovered.fault();
-    return !recovered.made() && f.file == kBackupFile && f.err == ENOENT ? fault(Fault::NoBackup, kBackupFile)
-                                                                         : recovered;
-}
-
-int loadbackup()
-{
-    printLine(msg::kMenuLoad);
-    printLine(msg::kRecoverAsk);
+    printLine(text::kMenuLoad);  // the recovery is headed as the load is
+    printLine(text::kRecoverAsk);
     readChar();  // the newline the menu choice left behind
     if (readChar() != 'y') {
-        printLine(msg::kCanceled);
+        printLine(text::kCanceled);
         return 1;
     }
-    return reportDone(recoverBackup(), msg::kRecovered) ? 0 : 1;
+    return reportDone(recoverBackup(), text::kRecovered) ? 0 : 1;
 }
 
-}  // namespace qv
+}  // namespace qv::menu

@@ -7,21 +7,19 @@
 
 #include "catalog/transaction.h"
 
-namespace qv {
+namespace qv::menu {
 
 struct Selection {
     enum Outcome { Empty, Rejected, Found, Failed } outcome = Failed;
-    char N = 0, N2 = 0;                                        // total field as read
-    int PO = 0;                                                // total, decoded
-    char SC1 = 0, SC2 = 0;                                     // typed code
-    int PO_2 = 0;                                              // typed code, decoded
-    long Seeker = 0;                                           // offset of the units digit of the record's code
-    std::unique_ptr<Shown> shown = std::make_unique<Shown>();  // the data file listed
+    int total = 0;  // the total field, decoded
+    int code = 0;   // the code typed, decoded
+    // The data file listed, which a change must find unchanged.
+    std::unique_ptr<Shown> shown = std::make_unique<Shown>();
 };
 
 // The edit lists whole records and asks which one to change; the show and
 // the delete list title lines only.
 enum class Listing { Titles, Records };
-Selection selectrecord(Listing listing);
+Selection selectRecord(Listing listing);
 
-}  // namespace qv
+}  // namespace qv::menu

@@ -1,26 +1,16 @@
-// Showing one record by its code.
-#include "catalog/catalog.h"
-#include "catalog/layout.h"
+// Showing one record by its code: the selection alone.
 #include "menu/console.h"
+#include "menu/dialogues.h"
 #include "menu/select.h"
 #include "menu/texts.h"
 
-namespace qv {
+namespace qv::menu {
 
-Fault readRecords(std::vector<Record>& records)
+int showDialogue()
 {
-    File data;
-    if (!data.open(kDataFile, File::Mode::Read))
-        return data.fault();
-    records.clear();
-    return checkLayout(data, nullptr, [&](const Record& r) { records.push_back(r); });
-}
-
-int search()
-{
-    printLine(msg::kMenuShow);
-    selectrecord(Listing::Titles);
+    printLine(text::kMenuShow);
+    selectRecord(Listing::Titles);
     return 1;
 }
 
-}  // namespace qv
+}  // namespace qv::menu

@@ -1,10 +1,12 @@
-// Every text the program prints, once, named after when it is shown.
-// Trailing blanks are part of the texts.
+// Every text the menu prints, once, named after when it is shown. Trailing
+// blanks are part of the texts. The menu's operations are named after their
+// lines (kMenuAdd is the add, its dialogue add.cpp); the second column names
+// the routine the menu's first description gave each.
 #pragma once
 
 #include <string_view>
 
-namespace qv::msg {
+namespace qv::menu::text {
 
 using T = std::string_view;
 
@@ -13,16 +15,16 @@ inline constexpr T kBanner = "Quorvane (Text Version v1.1.2) for Linux. ";
 inline constexpr T kBannerCode = "code:KX-P-1 ";
 inline constexpr T kDataLoaded = "Data file loaded successful .... ";
 inline constexpr T kDataCreated = "Data file not found , creating a one ... ";
-inline constexpr T kMenuAdd = "(1)Enter new S/N to DataBase ";
-inline constexpr T kMenuEdit = "(2)Edit the exist data ";
-inline constexpr T kMenuDelete = "(3)Delete the exist data ";
-inline constexpr T kMenuLoad = "(4)Load the VELK files ";
-inline constexpr T kMenuExport = "(5)Save the VELK files as text file ";
-inline constexpr T kMenuShow = "(6)Search S/N in DataBase ";
-inline constexpr T kMenuView = "(7)View full data ";
-inline constexpr T kMenuReadme = "(8)View README ";
-inline constexpr T kMenuCheck = "(9)Check the data file ";
-inline constexpr T kMenuRecover = "(R)VELK Recovery ";
+inline constexpr T kMenuAdd = "(1)Enter new S/N to DataBase ";            // enternew
+inline constexpr T kMenuEdit = "(2)Edit the exist data ";                 // editor
+inline constexpr T kMenuDelete = "(3)Delete the exist data ";             // delete
+inline constexpr T kMenuLoad = "(4)Load the VELK files ";                 // loader
+inline constexpr T kMenuExport = "(5)Save the VELK files as text file ";  // saver
+inline constexpr T kMenuShow = "(6)Search S/N in DataBase ";              // search
+inline constexpr T kMenuView = "(7)View full data ";                      // allviewer
+inline constexpr T kMenuReadme = "(8)View README ";                       // readme
+inline constexpr T kMenuCheck = "(9)Check the data file ";                // scan
+inline constexpr T kMenuRecover = "(R)VELK Recovery ";                    // loadbackup
 inline constexpr T kMenuQuit = "(Q)Quit ";
 inline constexpr T kMenuPrompt = "Please enter the code  ";
 
@@ -40,6 +42,18 @@ inline constexpr T kBackToMenu = "Back to menu.... ";
 // Anything that escapes an operation ends the program after this line
 inline constexpr T kStopped = "Can not go on : ";
 inline constexpr T kOutOfMemory = "out of memory";
+
+// A file that could not be used: "Can not VERB FILE : REASON "
+inline constexpr T kCannot = "Can not ";
+inline constexpr T kVerbOpen = "open", kVerbCreate = "create", kVerbRead = "read", kVerbWrite = "write",
+                   kVerbLock = "lock the directory of", kVerbSync = "sync the directory of", kVerbLoad = "load";
+inline constexpr T kWhyNotRegular = "Not a regular file";
+inline constexpr T kWhyLinkPlanted = "a symbolic link stands in its place";
+inline constexpr T kWhyLockHeld = "another process has held the lock for more than 5 seconds";
+inline constexpr T kWhyLinkLoop = "its link was pointed elsewhere again and again";
+inline constexpr T kWhyIsData = "this is velk.dat itself";
+inline constexpr T kWhyIsBackup = "this is backup.bak itself";
+inline constexpr T kWhyIsOwn = "this is one of the program's own files";
 
 // Recovery
 inline constexpr T kRecoverAsk = "Do you really want to recovery VELK ? (y/anykey) : ";
@@ -93,61 +107,4 @@ inline constexpr T kChecking = "Checking the data file .... ";
 inline constexpr T kSound = "No any problems have been found in the data file . ";
 inline constexpr T kProblems = "There have some problems in the data file . ";
 
-// Command line: the usage, and the reasons given on standard error after
-// "quorvane: COMMAND: FILE: "
-inline constexpr T kVersion = "quorvane 1.1.2\n"
-                              "Copyright (C) 2026 The Quorvane developers.\n"
-                              "License MIT: <https://opensource.org/license/mit>.\n"
-                              "This is free software: you are free to change and redistribute it.\n"
-                              "There is NO WARRANTY, to the extent permitted by law.";
-inline constexpr T kUsage = "Usage: quorvane [-C DIR] [COMMAND [ARGUMENTS]]\n"
-                            "Keeps a catalogue of software titles and serial numbers in velk.dat, with a\n"
-                            "backup in backup.bak, in $QUORVANE_DIR or else in the current directory.\n"
-                            "Without a COMMAND it shows its menu.\n"
-                            "\n";
-inline constexpr T kUsageEnd = "\n"
-                               "  -C, --directory=DIR  work in DIR, whatever $QUORVANE_DIR says\n"
-                               "  -h, --help           show this help; 'help COMMAND' shows a command's\n"
-                               "  -V, --version        show the version and the licence\n"
-                               "Exit status: 0 done, 1 refused or failed, 2 usage error. See quorvane(1).\n";
-inline constexpr T kTryHelp = "Try 'quorvane --help' for more information.";
-inline constexpr T kDidYouMean = "Did you mean '";
-inline constexpr T kWhyDamaged = "the data file is damaged; see 'quorvane check', or 'quorvane recover'";
-inline constexpr T kWhyFull = "the data file would hold more than 99 records";
-inline constexpr T kWhyTooLong = "a name or serial holds more than 59 bytes";
-inline constexpr T kWhyNotOneWord = "a serial is one word and a name one line";
-inline constexpr T kWhyReserved = "a name or serial holds one of ( ) [ ] * ? #";
-inline constexpr T kWhyControl = "a name or serial holds a control character";
-inline constexpr T kWhyChanged = "another process changed the data file meanwhile";
-inline constexpr T kWhyNoRecord = "no record has the code ";
-inline constexpr T kWhyTwice = "the code is given twice: ";
-inline constexpr T kWhyNoBackup = "there is no backup yet";
-inline constexpr T kWhyNoSource = "No such file or directory";
-inline constexpr T kWhyLate = "done, but its directory could not be synced: ";
-inline constexpr T kWhyIsData = "this is velk.dat itself";
-inline constexpr T kWhyIsBackup = "this is backup.bak itself";
-inline constexpr T kWhyIsOwn = "this is one of the program's own files";
-inline constexpr T kWhyNotRegular = "Not a regular file";
-inline constexpr T kWhyLockHeld = "another process has held the lock for more than ";
-inline constexpr T kWhyLinkPlanted = "a symbolic link stands in its place";
-inline constexpr T kWhyCannot = "cannot ";
-inline constexpr T kWhyMalformed = "not a line NAME<TAB>SERIAL";
-inline constexpr T kWhyNotJson = "not JSON: ";
-inline constexpr T kWhyNotArray = "not a JSON array of records";
-inline constexpr T kWhyNotRecord = "not an object with the strings \"name\" and \"serial\"";
-inline constexpr T kWhyTooBig = "larger than any catalogue could be";
-inline constexpr T kWhyMoreLines = " more lines cannot be added either";
-inline constexpr T kWhyMoreRecords = " more records cannot be added either";
-inline constexpr T kWhyProblems = "the check found problems";
-inline constexpr T kWhyCode = "a record code is 01 to 99, not ";
-inline constexpr T kWhyUnknown = "unknown command ";
-inline constexpr T kWhyOption = "unrecognized option ";
-inline constexpr T kWhyShortOption = "invalid option -- ";
-inline constexpr T kWhyValue = "option requires an argument -- ";
-inline constexpr T kWhyArguments = "wrong number of arguments";
-inline constexpr T kWhyEditWhat = "give --name NAME, --serial SERIAL or both";
-inline constexpr T kStdout = "standard output";
-inline constexpr T kStdin = "standard input";
-inline constexpr T kEnvDir = "QUORVANE_DIR";
-
-}  // namespace qv::msg
+}  // namespace qv::menu::text

@@ -1,26 +1,22 @@
 // Printing the whole data file.
 #include "catalog/catalog.h"
-#include "catalog/layout.h"
 #include "menu/console.h"
+#include "menu/dialogues.h"
 #include "menu/texts.h"
 
-namespace qv {
+namespace qv::menu {
 
-int allviewer()
+int viewDialogue()
 {
-    printLine(msg::kMenuView);
+    printLine(text::kMenuView);
     printChar('\n');
-    File data;
-    if (!data.open(kDataFile, File::Mode::Read)) {
-        say(data.fault());
+    if (Fault f = printFile(kDataFile)) {
+        say(f);
         return 1;
     }
-    if (!printFile(data))
-        return 1;
-    data.close();
     waitForKey();
-    printLine(msg::kBackToMenu);
+    printLine(text::kBackToMenu);
     return 0;
 }
 
-}  // namespace qv
+}  // namespace qv::menu

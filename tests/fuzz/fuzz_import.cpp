@@ -72,6 +72,7 @@ std::vector<int> model(std::string_view input, std::vector<qv::NewRecord>& recor
 
 }  // namespace
 
+// NOLINTNEXTLINE(readability-identifier-naming): the name libFuzzer calls
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::string_view input(reinterpret_cast<const char*>(data), size);

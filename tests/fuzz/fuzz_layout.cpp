@@ -1,12 +1,19 @@
 // The data file's layout as outside bytes: whatever velk.dat holds, the
-// layout check, the check of the counts and the changes must agree with a
-// plain model of the file. A sound file is the records it decodes to, put
-// back together; a change of a sound file gives exactly the model's file and
-// keeps the old one as backup.bak; a damaged file is never changed.
+// catalogue's reading, its check and its changes must agree with a model of
+// the file written here from the format alone. A sound file is the records
+// it holds, put back together; a change of a sound file gives exactly the
+// model's file, keeps the old one as backup.bak and, where the menu's trace
+// is passed, leaves the menu's scratch files as its users know them; a
+// damaged file or an impossible change is never done.
+#include <algorithm>
+#include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,8 +21,7 @@
 #include <unistd.h>
 
 #include "catalog/catalog.h"
-#include "catalog/fields.h"
-#include "catalog/layout.h"
+#include "catalog/trace.h"
 
 namespace {
 
@@ -37,19 +43,86 @@ void require(bool ok, const char* what)
     }
 }
 
-std::string serialise(const std::vector<qv::Record>& records)
+struct Rec {
+    std::string name, serial;
+};
+
+// ---- the model, from the format: "Data Total : TU \n", an empty line, then
+// per record "(CC)[ name ]*\n" and "serial #\n", codes 01..N, N the total,
+// no newline nor any of ( ) [ ] * ? # in a name or serial.
+
+bool plain(const std::string& text) { return text.find_first_of("\n()[]*?#") == std::string::npos; }
+
+std::optional<std::vector<Rec>> parse(const std::string& b)
 {
-    std::string out = qv::headerLine(static_cast<int>(records.size())) + "\n";
-    for (std::size_t i = 0; i < records.size(); ++i)
-        out += qv::titleLine(static_cast<int>(i) + 1, records[i].name) + qv::serialLine(records[i].serial);
+    if (b.size() < 18 || b.compare(0, 13, "Data Total : ") != 0 || b.compare(15, 3, " \n\n") != 0 || b[13] < '0'
+        || b[13] > '9' || b[14] < '0' || b[14] > '9')
+        return std::nullopt;
+    std::vector<Rec> records;
+    for (std::size_t at = 18; at < b.size();) {
+        char code[8];
+        (void)std::snprintf(code, sizeof code, "(%02zu)[ ", records.size() + 1);
+        const std::size_t close = b.find(" ]*\n", at), hash = b.find(" #\n", close + 4);
+        if (records.size() == 99 || b.compare(at, 6, code) != 0 || close == std::string::npos
+            || hash == std::string::npos)
+            return std::nullopt;
+        Rec r{b.substr(at + 6, close - at - 6), b.substr(close + 4, hash - close - 4)};
+        if (!plain(r.name) || !plain(r.serial))
+            return std::nullopt;
+        records.push_back(r);
+        at = hash + 3;
+    }
+    if (static_cast<std::size_t>((b[13] - '0') * 10 + b[14] - '0') != records.size())
+        return std::nullopt;
+    return records;
+}
+
+std::string serialise(const std::vector<Rec>& records)
+{
+    char header[32];
+    (void)std::snprintf(header, sizeof header, "Data Total : %02zu \n\n", records.size());
+    std::string out = header;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        char code[8];
+        (void)std::snprintf(code, sizeof code, "(%02zu)[ ", i + 1);
+        out += code + records[i].name + " ]*\n" + records[i].serial + " #\n";
+    }
     return out;
+}
+
+// Where record `code` (from 1) starts in the serialised file.
+std::size_t startOf(const std::vector<Rec>& records, int code)
+{
+    std::vector<Rec> before(records.begin(), records.begin() + code - 1);
+    return serialise(before).size();
+}
+
+// The two-digit rule: tens '1'..'9' count 10..90, units '1'..'9' count 1..9.
+int decode(const std::string& b, std::size_t at)
+{
+    auto digit = [&](std::size_t i) { return i < b.size() && b[i] >= '1' && b[i] <= '9' ? b[i] - '0' : 0; };
+    return digit(at) * 10 + digit(at + 1);
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+// NOLINTNEXTLINE(readability-identifier-naming): the name libFuzzer calls
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    // Every run works in a directory of its own, as the program does.
+    // Every run works in a directory of its own, as the program does; the
+    // paths libFuzzer was given stay what they named before.
+    for (int i = 1; i < *argc; ++i) {
+        char* arg = (*argv)[i];
+        const char* eq = arg[0] == '-' ? std::strchr(arg, '=') : nullptr;
+        const char* path = eq ? eq + 1 : arg;
+        char real[PATH_MAX];
+        if ((arg[0] != '-' || (eq && std::strncmp(arg, "-artifact_prefix=", 17) == 0)) && path[0] != '/'
+            && ::realpath(path[0] ? path : ".", real)) {
+            std::string whole = std::string(arg, static_cast<std::size_t>(path - arg)) + real
+                + (eq && path[std::strlen(path) - 1] == '/' ? "/" : "");
+            (*argv)[i] = strdup(whole.c_str());  // for the whole run
+        }
+    }
     static char dir[] = "/tmp/quorvane-fuzz-XXXXXX";
     if (!mkdtemp(dir) || chdir(dir) != 0)
         std::abort();
@@ -57,70 +130,91 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     return 0;
 }
 
+// NOLINTNEXTLINE(readability-identifier-naming): the name libFuzzer calls
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize)
 {
-    // The first byte picks the change: an add, an edit or a delete, and the
-    // code; the second a further code for the delete, or none. The rest is
-    // the data file.
+    // The first byte picks the change (an add, an edit or a delete), the
+    // code, and whether the menu's trace goes along; the second a further
+    // code for the delete, or none. The rest is the data file.
     if (inputSize < 2)
         return 0;
-    const int pick = input[0], code = pick / 3 % 101, code2 = input[1] % 101;
-    const uint8_t* data = input + 2;
-    const size_t size = inputSize - 2;
-    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const int pick = input[0], kind = pick % 3, code = pick / 3 % 101, code2 = input[1] % 101;
+    const bool traced = (input[1] & 0x80) != 0;
+    const std::string bytes(reinterpret_cast<const char*>(input + 2), inputSize - 2);
     // A new file each time, as a change makes it: one rewritten in place
     // within the same clock tick could keep its identity.
     std::filesystem::remove(qv::kDataFile);
     spit(qv::kDataFile, bytes);
     spit(qv::kBackupFile, "before");
+    spit(qv::kPieceFile, "before");
+    std::filesystem::remove(qv::kRebuiltFile);
 
-    std::vector<qv::Record> records;
-    const qv::Fault layout = qv::readRecords(records);
-    require(!layout || layout.kind == qv::Fault::Damaged, "the layout check failed for another reason");
+    const std::optional<std::vector<Rec>> model = parse(bytes);
+    std::vector<qv::Record> read;
+    const qv::Fault layout = qv::listRecords(read);
+    require(!layout == model.has_value(), "the layout check and the model disagree");
     qv::Counts counts;
-    require(!qv::countMarks(counts), "the counts could not be read");
-    require(counts.total
-                == (size > 14       ? qv::decodeTwo(data[13], data[14])
-                        : size > 13 ? qv::decodeTwo(data[13], -1)
-                                    : 0),
-            "the total field decoded wrongly");
-    if (!layout) {
-        require(serialise(records) == bytes, "a sound file does not put itself back together");
-        require(counts.sound(), "the counts call a sound file damaged");
+    require(!qv::checkFile(counts), "the counts could not be read");
+    require(counts.total == decode(bytes, 13), "the total field decoded wrongly");
+    require(counts.titles == std::count(bytes.begin(), bytes.end(), '*')
+                && counts.marks == std::count(bytes.begin(), bytes.end(), '?'),
+            "the counts differ from the bytes'");
+    require(counts.layoutSound == model.has_value(), "the check's verdict differs from the model's");
+    if (model) {
+        require(read.size() == model->size(), "another number of records was read");
+        for (std::size_t i = 0; i < read.size(); ++i)
+            require(read[i].code == static_cast<int>(i) + 1 && read[i].name == (*model)[i].name
+                        && read[i].serial == (*model)[i].serial,
+                    "another record was read than the model's");
     }
 
     const std::string name = "Fuzz name", serial = "FZ-1";
-    std::vector<qv::Record> want = records;
-    qv::Outcome f = qv::Fault{};
-    if (pick % 3 == 0) {
-        f = qv::addRecords({{name, serial}});
-        want.push_back({static_cast<int>(want.size()) + 1, name, serial});
-    } else if (pick % 3 == 1) {
-        f = qv::rewriteRecord(code, nullptr, &name, pick % 2 ? &serial : nullptr, qv::Through::Memory);
-        if (code >= 1 && code <= static_cast<int>(want.size())) {
-            want[code - 1].name = name;
-            want[code - 1].serial = pick % 2 ? serial : want[code - 1].serial;
+    std::vector<Rec> want = model.value_or(std::vector<Rec>{});
+    const int n = static_cast<int>(want.size());
+    qv::Trace trace;
+    qv::Outcome outcome = qv::Fault{};
+    std::optional<std::string> piece;  // what velk2.dat must hold afterwards, where it changes
+    bool possible = model.has_value();
+    if (kind == 0) {
+        outcome = qv::addRecords({{name, serial}});
+        want.push_back({name, serial});
+        possible = possible && n < 99;
+    } else if (kind == 1) {
+        const bool withName = pick % 2 != 0, withSerial = pick % 4 < 2 || !withName;
+        outcome = qv::editRecord(code, withName ? &name : nullptr, withSerial ? &serial : nullptr, nullptr,
+                                 traced ? &trace : nullptr);
+        possible = possible && code >= 1 && code <= n;
+        if (possible) {
+            const std::size_t start = startOf(want, code);
+            const std::size_t star = start + 8 + want[code - 1].name.size();  // "(CC)[ " name " ]" then '*'
+            if (!withSerial)
+                piece = bytes.substr(star + 1);
+            else if (code < n)
+                piece = bytes.substr(startOf(want, code + 1));
+            want[code - 1] = {withName ? name : want[code - 1].name, withSerial ? serial : want[code - 1].serial};
         }
     } else {
         std::vector<int> codes{code};
         if (code2 > code)
             codes.push_back(code2);
-        f = qv::removeRecords(codes, nullptr, qv::Through::Memory);
-        for (auto c = codes.rbegin(); c != codes.rend(); ++c)
-            if (*c >= 1 && *c <= static_cast<int>(want.size()))
+        outcome = qv::deleteRecords(codes, nullptr, traced ? &trace : nullptr);
+        possible = possible && code >= 1 && code <= n && codes.back() <= n;
+        if (possible) {
+            piece = bytes.substr(0, startOf(want, code) - 1);
+            for (auto c = codes.rbegin(); c != codes.rend(); ++c)
                 want.erase(want.begin() + *c - 1);
-        for (std::size_t i = 0; i < want.size(); ++i)
-            want[i].code = static_cast<int>(i) + 1;
+        }
     }
-    const int n = static_cast<int>(records.size());
-    const bool codesFit = code >= 1 && code <= n && (pick % 3 != 2 || code2 <= code || code2 <= n);
-    const bool possible = !layout && (pick % 3 == 0 ? n < 99 : codesFit);
     if (possible) {
-        require(f.clean(), "a change of a sound file was refused");
+        require(outcome.state() == qv::Outcome::Done, "a change of a sound file was refused");
         require(slurp(qv::kDataFile) == serialise(want), "a change gave another file than the model's");
         require(slurp(qv::kBackupFile) == bytes, "a change did not keep the old file as backup.bak");
+        if (traced && kind != 0) {
+            require(slurp(qv::kRebuiltFile) == serialise(want), "velk3.dat is not the file the change made");
+            require(slurp(qv::kPieceFile) == piece.value_or("before"), "velk2.dat is not the piece copied");
+        }
     } else {
-        require(!f.made(), "an impossible change was done");
+        require(!outcome.made(), "an impossible change was done");
         require(slurp(qv::kDataFile) == bytes, "a refused change touched the data file");
         require(slurp(qv::kBackupFile) == "before", "a refused change touched backup.bak");
     }

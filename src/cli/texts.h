@@ -1,0 +1,69 @@
+// Every text the command line prints, once: the usage, and the reasons
+// given on standard error after "quorvane: COMMAND: FILE: ".
+#pragma once
+
+#include <string_view>
+
+namespace qv::cli::text {
+
+using T = std::string_view;
+
+inline constexpr T kVersion = "quorvane 1.1.2\n"
+                              "Copyright (C) 2026 The Quorvane developers.\n"
+                              "License MIT: <https://opensource.org/license/mit>.\n"
+                              "This is free software: you are free to change and redistribute it.\n"
+                              "There is NO WARRANTY, to the extent permitted by law.";
+inline constexpr T kUsage = "Usage: quorvane [-C DIR] [COMMAND [ARGUMENTS]]\n"
+                            "Keeps a catalogue of software titles and serial numbers in velk.dat, with a\n"
+                            "backup in backup.bak, in $QUORVANE_DIR or else in the current directory.\n"
+                            "Without a COMMAND it shows its menu.\n"
+                            "\n";
+inline constexpr T kUsageEnd = "\n"
+                               "  -C, --directory=DIR  work in DIR, whatever $QUORVANE_DIR says\n"
+                               "  -h, --help           show this help; 'help COMMAND' shows a command's\n"
+                               "  -V, --version        show the version and the licence\n"
+                               "Exit status: 0 done, 1 refused or failed, 2 usage error. See quorvane(1).\n";
+inline constexpr T kOutOfMemory = "out of memory";
+inline constexpr T kTryHelp = "Try 'quorvane --help' for more information.";
+inline constexpr T kDidYouMean = "Did you mean '";
+inline constexpr T kWhyDamaged = "the data file is damaged; see 'quorvane check', or 'quorvane recover'";
+inline constexpr T kWhyFull = "the data file would hold more than 99 records";
+inline constexpr T kWhyTooLong = "a name or serial holds more than 59 bytes";
+inline constexpr T kWhyNotOneWord = "a serial is one word and a name one line";
+inline constexpr T kWhyReserved = "a name or serial holds one of ( ) [ ] * ? #";
+inline constexpr T kWhyControl = "a name or serial holds a control character";
+inline constexpr T kWhyChanged = "another process changed the data file meanwhile";
+inline constexpr T kWhyNoRecord = "no record has the code ";
+inline constexpr T kWhyTwice = "the code is given twice: ";
+inline constexpr T kWhyNoBackup = "there is no backup yet";
+inline constexpr T kWhyNoSource = "No such file or directory";
+inline constexpr T kWhyLate = "done, but its directory could not be synced: ";
+inline constexpr T kWhyIsData = "this is velk.dat itself";
+inline constexpr T kWhyIsBackup = "this is backup.bak itself";
+inline constexpr T kWhyIsOwn = "this is one of the program's own files";
+inline constexpr T kWhyNotRegular = "Not a regular file";
+inline constexpr T kWhyLockHeld = "another process has held the lock for more than 5 seconds";
+inline constexpr T kWhyLinkLoop = "its link was pointed elsewhere again and again";
+inline constexpr T kWhyLinkPlanted = "a symbolic link stands in its place";
+inline constexpr T kWhyCannot = "cannot ";
+inline constexpr T kFolderSearch = "read in ", kFolderList = "read ", kFolderMake = "write in ";
+inline constexpr T kWhyMalformed = "not a line NAME<TAB>SERIAL";
+inline constexpr T kWhyNotJson = "not JSON: ";
+inline constexpr T kWhyNotArray = "not a JSON array of records";
+inline constexpr T kWhyNotRecord = "not an object with the strings \"name\" and \"serial\"";
+inline constexpr T kWhyTooBig = "larger than any catalogue could be";
+inline constexpr T kWhyMoreLines = " more lines cannot be added either";
+inline constexpr T kWhyMoreRecords = " more records cannot be added either";
+inline constexpr T kWhyProblems = "the check found problems";
+inline constexpr T kWhyCode = "a record code is 01 to 99, not ";
+inline constexpr T kWhyUnknown = "unknown command ";
+inline constexpr T kWhyOption = "unrecognized option ";
+inline constexpr T kWhyShortOption = "invalid option -- ";
+inline constexpr T kWhyValue = "option requires an argument -- ";
+inline constexpr T kWhyArguments = "wrong number of arguments";
+inline constexpr T kWhyEditWhat = "give --name NAME, --serial SERIAL or both";
+inline constexpr T kStdout = "standard output";
+inline constexpr T kStdin = "standard input";
+inline constexpr T kEnvDir = "QUORVANE_DIR";
+
+}  // namespace qv::cli::text
