@@ -1,7 +1,9 @@
 // Runs the program as its users meet it. Each case file in cases/ holds the
 // starting files, the typed input, and the expected screen and files; the
 // program runs in a fresh directory, and the screen and every file left
-// there are compared byte for byte (a file nobody expected fails too).
+// there are compared byte for byte (a file nobody expected fails too). Run
+// alone, it runs every case; a failure names the case, the step, and for the
+// menu the operation in which the first difference falls.
 //
 // A case is a list of sections, each opened by a line "== <kind> ...":
 //   start NAME [< SHARED]   a file there before the run (or cases/shared/SHARED)
@@ -9,11 +11,11 @@
 //                           and after it and the comparisons (they must succeed)
 //   keys A|B|C              the menu's input: the lines A, B and C
 //   stdin                   the menu's input, as the section's body
-//   stdout                  the menu's expected screen
-//   cli                     shell lines "$ quorvane ARGS", each followed by its
-//                           standard output, its standard error with each line
-//                           marked "! ", and "? N" for a status N but 0;
-//                           $QUORVANE is the binary, for `timeout $QUORVANE`
+//   stdout STEP             the menu's expected screen; the session is the step
+//   cli                     shell lines "$ quorvane ARGS  ## STEP", each followed
+//                           by its standard output, its standard error with
+//                           each line marked "! ", and "? N" for a status N but
+//                           0; $QUORVANE is the binary, for `timeout $QUORVANE`
 //   file NAME...            files expected afterwards, holding the body
 //   same NAME...            files expected as they were at the start
 //   exists NAME...          files expected, contents not compared
@@ -39,6 +41,7 @@ namespace {
 struct Case {
     std::map<std::string, std::string> start, expected, text;  // text: the sections by kind
     std::set<std::string> present;
+    std::string session;  // the menu session's step name
 };
 
 std::string slurp(const fs::path& p)
@@ -107,14 +110,18 @@ Case parse(const fs::path& path)
             if (kind == "file" || kind == "same" || kind == "exists")
                 c.present.insert(name);
         }
-        if (names.empty())
+        if (kind != "start" && kind != "file" && kind != "same" && kind != "exists") {
             c.text[kind] = body;
+            for (const std::string& word : names)
+                c.session += (c.session.empty() ? "" : " ") + word;
+        }
     }
     return c;
 }
 
-// Empty when `got` matches `want`; otherwise where they part, with context.
-std::string difference(const std::string& want, const std::string& got)
+// Empty when `got` matches `want`; otherwise where they part, with context;
+// `at` receives where in `got`.
+std::string difference(const std::string& want, const std::string& got, std::size_t* at = nullptr)
 {
     std::size_t w = 0, g = 0;
     for (std::size_t skip; (skip = want.find("{skip}", w)) != std::string::npos; w = skip + 6) {
@@ -129,14 +136,30 @@ std::string difference(const std::string& want, const std::string& got)
             break;  // a skip never passes over a menu prompt: it stays inside one operation
         g = found;
     }
-    std::size_t at = 0;
-    while (w + at < want.size() && g + at < got.size() && want[w + at] == got[g + at])
-        ++at;
-    if (w + at == want.size() && g + at == got.size())
+    std::size_t same = 0;
+    while (w + same < want.size() && g + same < got.size() && want[w + same] == got[g + same])
+        ++same;
+    if (w + same == want.size() && g + same == got.size())
         return "";
-    std::size_t back = std::min<std::size_t>(at, 60);
-    return "first difference at byte " + std::to_string(g + at) + "\n--- expected ---\n"
-        + want.substr(w + at - back, 120) + "\n--- got ---\n" + got.substr(g + at - back, 120) + "\n---";
+    if (at)
+        *at = g + same;
+    std::size_t back = std::min<std::size_t>(same, 60);
+    return "first difference at byte " + std::to_string(g + same) + "\n--- expected ---\n"
+        + want.substr(w + same - back, 120) + "\n--- got ---\n" + got.substr(g + same - back, 120) + "\n---";
+}
+
+// What follows the last `mark` that begins before offset `at` of `text`, to
+// the end of its line, and within it what follows `from` where it holds that.
+std::string lineBefore(const std::string& text, std::size_t at, const std::string& mark, const std::string& from)
+{
+    const std::string lines = "\n" + text;
+    std::size_t start = lines.rfind(mark, at + 1);
+    if (start == std::string::npos)
+        return "";
+    start += mark.size();
+    std::string line = lines.substr(start, lines.find('\n', start) - start);
+    const std::size_t name = line.rfind(from);
+    return name == std::string::npos ? line : line.substr(name + from.size());
 }
 
 // Runs the menu with the typed input; the screen, and the status if not 0.
@@ -178,7 +201,7 @@ int shell(const fs::path& dir, const std::string& lines)
 
 class Session : public testing::TestWithParam<fs::path> {};
 
-TEST_P(Session, MatchesByteForByte)
+TEST_P(Session, Runs)
 {
     Case c = parse(GetParam());
     char scratch[] = "/tmp/quorvane-case-XXXXXX";
@@ -188,10 +211,14 @@ TEST_P(Session, MatchesByteForByte)
     for (auto& [name, bytes] : c.start)
         std::ofstream(dir / name, std::ios::binary) << bytes;
     ASSERT_EQ(shell(dir, c.text["setup"]), 0) << "in the setup";
+    std::size_t at = 0;
     if (c.text.count("stdin")) {
-        EXPECT_EQ(difference(c.text["stdout"], runMenu(c, dir, io)), "") << "on the screen";
+        const std::string got = runMenu(c, dir, io), diff = difference(c.text["stdout"], got, &at);
+        EXPECT_EQ(diff, "") << "in the menu session '" << c.session << "', in the operation headed '"
+                            << lineBefore(got, at, kPrompt, kPrompt) << "'";
     }
-    EXPECT_EQ(difference(c.text["cli"], transcript(c.text["cli"], dir, io)), "") << "from the commands";
+    const std::string got = transcript(c.text["cli"], dir, io), diff = difference(c.text["cli"], got, &at);
+    EXPECT_EQ(diff, "") << "in the step '" << lineBefore(got, at, "\n$ ", "## ") << "'";
     std::set<std::string> found;
     for (const auto& entry : fs::directory_iterator(dir))
         found.insert(entry.path().filename().string());
@@ -202,7 +229,21 @@ TEST_P(Session, MatchesByteForByte)
     fs::remove_all(io);
 }
 
-// CTest runs one case a test, named by QUORVANE_CASE.
-INSTANTIATE_TEST_SUITE_P(Cases, Session, testing::Values(fs::path(std::getenv("QUORVANE_CASE"))));
+// Every case in cases/, one test each, named by its file.
+std::vector<fs::path> cases()
+{
+    std::vector<fs::path> all;
+    for (const auto& entry : fs::directory_iterator(QUORVANE_CASES))
+        if (entry.path().extension() == ".case")
+            all.push_back(entry.path());
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Session, testing::ValuesIn(cases()), [](const auto& info) {
+    std::string name = info.param.stem().string();
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+});
 
 }  // namespace
