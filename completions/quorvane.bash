@@ -84,7 +84,7 @@ _quorvane_is_directory() { [[ $1 == --d* && --directory == "${1%%=*}"* ]]; }
 
 _quorvane()
 {
-    local commands="list show find add edit delete check export load recover import help"
+    local commands="list show find add edit delete check export load recover import git sync log restore merge merge-driver textconv help"
     local i word dir cmd="" args=0 value=0 dirs=() known=1 n cur prev
     _quorvane_split
     n=${#_quorvane_words[@]} cur=${_quorvane_words[n - 1]} prev=${_quorvane_words[n - 2]}
@@ -107,7 +107,7 @@ _quorvane()
             fi
         elif ((value)); then
             value=0
-        elif [[ $word == -n || $word == -s || $word == --name || $word == --serial ]]; then
+        elif [[ $word == -n || $word == -s || $word == --name || $word == --serial || $word == --base ]]; then
             value=1
         elif [[ $word != -* ]]; then
             ((args++))
@@ -131,8 +131,11 @@ _quorvane()
     ((value)) && return   # a new name or serial: nothing to offer
     local options="--help"
     case $cmd in
-    list | show | find | import) options="--json --help" ;;
+    list | show | find | import | sync) options="--json --help" ;;
+    log) options="-n --json --help" ;;
+    merge) options="--base= --help" ;;
     edit) options="--name= --serial= --help" ;;
+    git) return ;;  # git's own words
     esac
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
@@ -145,7 +148,7 @@ _quorvane()
         ((known)) && [[ $cmd == delete || $args == 0 ]] &&
             mapfile -t COMPREPLY < <(compgen -W "$(quorvane "${dirs[@]}" list 2>/dev/null | cut -f1)" -- "$cur")
         ;;
-    export | load | import) _quorvane_offer -f "$cur" ;;
+    export | load | import | merge | merge-driver | textconv) _quorvane_offer -f "$cur" ;;
     help) ((args == 0)) && mapfile -t COMPREPLY < <(compgen -W "$commands" -- "$cur") ;;
     esac
 }

@@ -32,6 +32,7 @@
 #include <set>
 #include <sstream>
 
+#include <stdlib.h>
 #include <sys/wait.h>
 
 namespace fs = std::filesystem;
@@ -208,6 +209,9 @@ TEST_P(Session, Runs)
     ASSERT_NE(mkdtemp(scratch), nullptr);
     fs::path io = scratch, dir = io / "work";
     fs::create_directory(dir);
+    // Nobody's own configuration reaches git in a case: no identity, no hooks.
+    ::setenv("HOME", scratch, 1);
+    ::setenv("GIT_CONFIG_NOSYSTEM", "1", 1);
     for (auto& [name, bytes] : c.start)
         std::ofstream(dir / name, std::ios::binary) << bytes;
     ASSERT_EQ(shell(dir, c.text["setup"]), 0) << "in the setup";

@@ -7,13 +7,14 @@ cd "$(dirname "$0")/.."
 status=0
 
 # Includes run one way, down: main.cpp over the two front ends (src/menu,
-# src/cli), which never include each other, over src/catalog, over src/file.
+# src/cli), which never include each other, over src/history, over
+# src/catalog, over src/file.
 upward=$(grep -H '#include "' src/*.cpp src/*/*.cpp src/*/*.h | awk -F'"' '
-    function rank(path) { return path ~ /^src\/file\// ? 0 : path ~ /^src\/catalog\// ? 1 : path ~ /^src\/(menu|cli)\// ? 2 : 3 }
+    function rank(path) { return path ~ /^src\/file\// ? 0 : path ~ /^src\/catalog\// ? 1 : path ~ /^src\/history\// ? 2 : path ~ /^src\/(menu|cli)\// ? 3 : 4 }
     {
         split($1, at, ":"); from = at[1]; to = "src/" $2
         split(from, f, "/"); split(to, t, "/")
-        if (rank(to) > rank(from) || (rank(to) == 2 && rank(from) == 2 && f[2] != t[2])) print "  " from " includes " $2
+        if (rank(to) > rank(from) || (rank(to) == 3 && rank(from) == 3 && f[2] != t[2])) print "  " from " includes " $2
     }')
 if [ -n "$upward" ]; then
     echo "includes that go up a layer or across to the other front end:"

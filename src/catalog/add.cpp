@@ -4,7 +4,7 @@
 
 namespace qv {
 
-Outcome addRecords(const std::vector<NewRecord>& records, int* firstCode, Shown* shown)
+Outcome addRecords(const std::vector<NewRecord>& records, int* firstCode, Shown* shown, bool imported)
 {
     if (records.empty())
         return Outcome::done();
@@ -47,7 +47,12 @@ Outcome addRecords(const std::vector<NewRecord>& records, int* firstCode, Shown*
         return f;
     if (firstCode)
         *firstCode = total + 1;
-    return change.commit(kBackupFile, after);
+    Done done(imported ? Done::Import : Done::Add);
+    for (int code = total + 1; const NewRecord& r : records) {
+        done.codes.push_back(code++);
+        done.names.push_back(r.name);
+    }
+    return change.commit(kBackupFile, after, false, &done);
 }
 
 }  // namespace qv

@@ -18,6 +18,8 @@ namespace qv {
 
 struct Shown;
 class Trace;
+struct Done;
+struct Merged;
 
 // ---- changes
 
@@ -30,7 +32,8 @@ Outcome createData();
 // Adds records under the next codes, in one change with one backup; the
 // texts must have passed checkFields. `firstCode` receives the first new
 // code. `shown`: the data file as read before, if it was.
-Outcome addRecords(const std::vector<NewRecord>& records, int* firstCode = nullptr, Shown* shown = nullptr);
+Outcome addRecords(const std::vector<NewRecord>& records, int* firstCode = nullptr, Shown* shown = nullptr,
+                   bool imported = false);
 // Replaces the name and/or the serial of record `code`. `shown`: the data
 // file the record was chosen on, which must not have changed since.
 Outcome editRecord(int code, const std::string* name, const std::string* serial, Shown* shown = nullptr,
@@ -51,6 +54,48 @@ Outcome recoverBackup();
 // catalogue's own.
 Outcome exportFile(const std::string& name);
 
+// Replaces the data file with `bytes`, which must be a sound catalogue,
+// keeping the old one as the backup (a restore, a sync). `done` tells the
+// history what this was; without it nothing is recorded.
+Outcome replaceData(std::string_view bytes, const struct Done* done);
+// Merges the catalogue file `other` into the data file by the merge rule of
+// merge.h, from the catalogue file `base` (none: an empty one, so that the
+// merge is a union); the old data file becomes the backup.
+Outcome mergeFile(const std::string& other, const std::string* base, struct Merged* merged = nullptr);
+
+// git's merge of the data file: the catalogue files `base`, `ours` and
+// `theirs` merged by the same rule, the result written into `ours` (git's
+// own file, replaced whole); nothing written where the merge is refused.
+Fault mergeInto(const std::string& base, const std::string& ours, const std::string& theirs);
+// The whole of the file `name`, within a bound no catalogue comes near.
+Fault readWhole(const std::string& name, std::string& bytes);
+
+// ---- history
+
+// What a change did, told to whoever records the catalogue's history.
+struct Done {
+    enum Kind { Add, Import, Edit, Delete, Load, Recover, Restore, Merge } kind;
+    explicit Done(Kind what) : kind(what) {}
+    std::vector<int> codes;                // Add, Import: the new codes; Edit: its code; Delete: the codes removed
+    std::vector<std::string> names;        // Add: the new names; Edit: the new name, where it changed
+    bool serial = false;                   // Edit: the serial changed
+    int records = -1;                      // Load, Restore, Merge: the records the new file holds; -1: damaged
+    std::string source;                    // Load, Merge: the file; Restore: the revision
+    int added = 0, removed = 0, both = 0;  // Merge: what came in, went, was kept twice
+};
+// Records each change once it is made, under the same lock as the change.
+// What it cannot do is told after the change, which stands all the same.
+class Recorder {
+public:
+    Recorder() = default;
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+    virtual ~Recorder() = default;
+    virtual Fault record(const Done& done) = 0;
+};
+// Who records the changes of this run; chosen once, at its start.
+void recordWith(Recorder* recorder);
+
 // ---- reading
 
 // The records of a sound data file.
@@ -69,5 +114,11 @@ struct Counts {
     bool sound() const { return titles == total && serials == total && marks == 0; }
 };
 Fault checkFile(Counts& counts);
+// The conflict copies a synced folder leaves beside velk.dat
+// (velk.sync-conflict-*.dat, velk (... conflicted copy ...).dat).
+std::vector<std::string> conflictCopies();
+// Whether velk.dat holds the conflict markers of a git merge that was not
+// the catalogue's own.
+bool holdsConflictMarkers();
 
 }  // namespace qv

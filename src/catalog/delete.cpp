@@ -67,7 +67,9 @@ Outcome deleteRecords(const std::vector<int>& codes, Shown* shown, Trace* trace,
         f = trace->rebuilt(*out);
     if (f)
         return f;
-    return change.commit(kBackupFile, after);
+    Done done(Done::Delete);
+    done.codes = codes;
+    return change.commit(kBackupFile, after, false, &done);
 }
 
 }  // namespace qv

@@ -47,7 +47,12 @@ Outcome editRecord(int code, const std::string* name, const std::string* serial,
         f = trace->rebuilt(*out);
     if (f)
         return f;
-    return change.commit(kBackupFile, change.total(), true);
+    Done done(Done::Edit);
+    done.codes = {code};
+    if (name)
+        done.names.push_back(*name);
+    done.serial = serial != nullptr;
+    return change.commit(kBackupFile, change.total(), true, &done);
 }
 
 }  // namespace qv

@@ -33,10 +33,11 @@ struct [[nodiscard]] Fault {
         NotRecord,    // an imported JSON item that is not a record's object
         NotJson,      // imported JSON that cannot be read: detail says why
         NotArray,     // imported JSON that is not an array
+        NotRecorded,  // the history could not record a change: detail says why
     } kind = None;
     IoError io;           // File, NotLoadable: what the file layer said
     std::string file;     // the file involved, where there is one
-    std::string detail;   // NotJson: the parser's words
+    std::string detail;   // NotJson: the parser's words; NotRecorded: git's
     int line = 0;         // an import: the line that cannot be taken
     bool record = false;  // ... counted in records of a JSON array, not in lines
     int code = 0;         // NoRecord: the code no record has

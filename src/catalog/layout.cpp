@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace qv {
 
@@ -52,6 +53,14 @@ std::string titleLine(int code, std::string_view name)
 
 std::string serialLine(std::string_view serial) { return std::string(serial) + " #\n"; }
 
+std::string catalogueOf(const std::vector<Record>& records)
+{
+    std::string out = headerLine(static_cast<int>(records.size())) + "\n";
+    for (std::size_t i = 0; i < records.size(); ++i)
+        out += titleLine(static_cast<int>(i) + 1, records[i].name) + serialLine(records[i].serial);
+    return out;
+}
+
 namespace {
 
 // What may not stand in a name or serial: a newline or a reserved character.
@@ -62,15 +71,16 @@ constexpr auto kStops = [] {
     return stops;
 }();
 
-// Reads one layout piece after another, over the bytes of the file's window
-// rather than one call a byte: every change checks the whole file.
+// Reads one layout piece after another, over the bytes a piece at a time
+// (a file's window) rather than one call a byte: every change checks the
+// whole file.
 class LayoutReader {
 public:
-    explicit LayoutReader(File& f) : f_(f) { f_.seek(0); }
+    explicit LayoutReader(std::function<std::string_view()> next) : next_(std::move(next)) {}
 
     int get()
     {
-        if (buf_.empty() && (buf_ = f_.next()).empty())
+        if (buf_.empty() && (buf_ = next_()).empty())
             return File::kEnd;
         const auto c = static_cast<unsigned char>(buf_.front());
         buf_.remove_prefix(1);
@@ -91,7 +101,7 @@ public:
             kept->clear();
         char last = 0;
         for (;;) {
-            if (buf_.empty() && (buf_ = f_.next()).empty())
+            if (buf_.empty() && (buf_ = next_()).empty())
                 return false;
             std::size_t n = 0;
             while (n < buf_.size() && !kStops[static_cast<unsigned char>(buf_[n])])
@@ -116,15 +126,34 @@ public:
     bool code(int n) { return get() == '0' + n / 10 && get() == '0' + n % 10; }
 
 private:
-    File& f_;
-    std::string_view buf_;  // what is left of the window
+    std::function<std::string_view()> next_;
+    std::string_view buf_;  // what is left of the piece
 };
+
+// The layout check over the pieces `next` hands out.
+Fault check(LayoutReader& in, int* total, const std::function<void(const Record&)>& each);
 
 }  // namespace
 
 Fault checkLayout(File& data, int* total, const std::function<void(const Record&)>& each)
 {
-    LayoutReader in(data);
+    data.seek(0);
+    LayoutReader in([&] { return data.next(); });
+    Fault f = check(in, total, each);
+    return data.failed() ? Fault(data.failure()) : f;
+}
+
+Fault readRecords(std::string_view bytes, std::vector<Record>& records)
+{
+    records.clear();
+    LayoutReader in([&, given = false]() mutable { return std::exchange(given, true) ? std::string_view() : bytes; });
+    return check(in, nullptr, [&](const Record& r) { records.push_back(r); });
+}
+
+namespace {
+
+Fault check(LayoutReader& in, int* total, const std::function<void(const Record&)>& each)
+{
     bool sound = in.expect(kHeaderText);
     int tens = in.get(), units = in.get();
     sound = sound && isDigit(tens) && isDigit(units) && in.expect(" \n\n");
@@ -140,14 +169,14 @@ Fault checkLayout(File& data, int* total, const std::function<void(const Record&
         if (each)
             each(r);
     }
-    if (data.failed())
-        return data.failure();
     if (!sound || r.code != decodeTwo(tens, units))
         return fault(Fault::Damaged, kDataFile);
     if (total)
         *total = r.code;
     return {};
 }
+
+}  // namespace
 
 long findByte(File& f, long from, char byte)
 {

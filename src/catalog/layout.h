@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalog/fault.h"
 #include "file/file.h"
@@ -55,6 +56,10 @@ struct Record {
 // field equal to N. `each` sees every record as it is read, before the
 // verdict on the rest; `total` receives N.
 Fault checkLayout(File& data, int* total = nullptr, const std::function<void(const Record&)>& each = {});
+// The records of a data file held as bytes (as git keeps it), by the same check.
+Fault readRecords(std::string_view bytes, std::vector<Record>& records);
+// The data file that holds `records`, coded 01.. in their order.
+std::string catalogueOf(const std::vector<Record>& records);
 
 // Offset of the '(' of record `code`'s marker "(CC)", the first at or after
 // `from`; -1 when there is none. In a sound file it opens the record's title

@@ -3,6 +3,7 @@
 
 #include "catalog/catalog.h"
 #include "catalog/transaction.h"
+#include "file/path.h"
 
 namespace qv {
 
@@ -43,6 +44,36 @@ Fault checkFile(Counts& counts)
     const Fault layout = data.sound();
     counts.layoutSound = !layout;
     return layout.kind == Fault::Damaged ? Fault{} : layout;
+}
+
+std::vector<std::string> conflictCopies()
+{
+    std::vector<std::string> copies;
+    for (const std::string& name : namesIn("."))
+        if ((name.starts_with("velk.sync-conflict-")
+             || (name.starts_with("velk (") && name.find("conflicted copy") != std::string::npos))
+            && name.ends_with(".dat"))
+            copies.push_back(name);
+    std::sort(copies.begin(), copies.end());
+    return copies;
+}
+
+bool holdsConflictMarkers()
+{
+    bool marked = false;
+    std::string line;  // the start of each line is all a marker needs
+    (void)viewFile(kDataFile, [&](std::string_view part) {
+        for (char c : part) {
+            if (c == '\n') {
+                marked = marked || line.starts_with("<<<<<<< ") || line.starts_with(">>>>>>> ") || line == "=======";
+                line.clear();
+            } else if (line.size() < 8) {
+                line += c;
+            }
+        }
+        return !marked;
+    });
+    return marked;
 }
 
 }  // namespace qv

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "catalog/catalog.h"
 #include "catalog/layout.h"
 
 namespace qv {
@@ -21,6 +22,9 @@ Kept& kept()
     static Kept k;
     return k;
 }
+
+// Who records the changes of this run, chosen at its start.
+Recorder* recorder = nullptr;
 
 // The kept data file, where velk.dat is still that file.
 bool takeKept(Shown& s, std::optional<Fault>& layout, int& total)
@@ -43,6 +47,8 @@ bool takeKept(Shown& s, std::optional<Fault>& layout, int& total)
 }
 
 }  // namespace
+
+void recordWith(Recorder* r) { recorder = r; }
 
 void keepData(File& file, const Identity& id, std::optional<Fault> layout, int total)
 {
@@ -164,14 +170,14 @@ File* Transaction::write()
     return write(place, kDataFile);
 }
 
-Outcome Transaction::commit(const char* backup, std::optional<int> total, bool followed)
+Outcome Transaction::commit(const char* backup, std::optional<int> total, bool followed, const Done* record)
 {
     if (fault_ || !next_)
         return fault_;
     Identity now;
-    const Committed done = next_->finish(backup, &now);
-    if (done.state() == Committed::NotMade)
-        return fault_ = done.failure();
+    const Committed committed = next_->finish(backup, &now);
+    if (committed.state() == Committed::NotMade)
+        return fault_ = committed.failure();
     if (data_) {
         keepData(next_->file(), now, total ? std::optional<Fault>(Fault{}) : std::nullopt, total.value_or(0));
         if (followed && shown_ != &own_) {
@@ -179,7 +185,11 @@ Outcome Transaction::commit(const char* backup, std::optional<int> total, bool f
             shown_->id = now;
         }
     }
-    return Outcome::done(done.failure());
+    Fault after = committed.failure();
+    if (recorder && record)
+        if (Fault f = recorder->record(*record); f && !after)
+            after = f;
+    return Outcome::done(after);
 }
 
 }  // namespace qv

@@ -75,7 +75,10 @@ public:
     // records, so that the next operation need not look at it again. With
     // `followed`, a caller's `shown` then stands for the new file, so that a
     // further step is checked against it.
-    Outcome commit(const char* backup, std::optional<int> total = std::nullopt, bool followed = false);
+    // `done`: what the change did, for the history to record while the lock
+    // is still held.
+    Outcome commit(const char* backup, std::optional<int> total = std::nullopt, bool followed = false,
+                   const struct Done* done = nullptr);
 
 private:
     Lock lock_;

@@ -40,6 +40,7 @@ std::string reason(const Fault& f)
     case Fault::IsOwn: why += text::kWhyIsOwn; break;
     case Fault::NotJson: why.append(text::kWhyNotJson).append(f.detail); break;
     case Fault::NotArray: why += text::kWhyNotArray; break;
+    case Fault::NotRecorded: why.append(text::kWhyNotRecorded).append(f.detail); break;
     case Fault::Damaged: why += text::kWhyDamaged; break;
     case Fault::Full: why += text::kWhyFull; break;
     case Fault::TooLong: why += text::kWhyTooLong; break;
@@ -88,7 +89,7 @@ int done(const Args& a, const Outcome& outcome)
     if (!outcome.made())
         return fail(a, outcome.fault());
     if (const Fault& f = outcome.fault())
-        complain(a.cmd, f.file, std::string(text::kWhyLate) + reason(f));
+        complain(a.cmd, f.file, f.kind == Fault::NotRecorded ? reason(f) : std::string(text::kWhyLate) + reason(f));
     return kDone;
 }
 

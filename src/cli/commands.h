@@ -19,6 +19,8 @@ struct Args {
     std::vector<std::string> pos;  // the arguments that are not options
     bool json = false;
     std::optional<std::string> name, serial;
+    std::optional<std::string> base;  // merge: the common catalogue
+    int count = 0;                    // log: how many, 0 for all
 };
 
 // "quorvane: COMMAND: FILE: reason" on standard error; kFailed.
@@ -46,5 +48,12 @@ int deleteCommand(const Args& a);
 int loadCommand(const Args& a);
 int recoverCommand(const Args& a);
 int importCommand(const Args& a);
+int gitCommand(const Args& a);
+int syncCommand(const Args& a);
+int mergeCommand(const Args& a);
+int mergeDriverCommand(const Args& a);
+int textconvCommand(const Args& a);
+int logCommand(const Args& a);
+int restoreCommand(const Args& a);
 
 }  // namespace qv::cli

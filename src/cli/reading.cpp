@@ -49,6 +49,10 @@ int findCommand(const Args& a)
 
 int checkCommand(const Args& a)
 {
+    for (const std::string& copy : conflictCopies())
+        complain(a.cmd, copy, text::kWhyConflictCopy);
+    if (holdsConflictMarkers())
+        complain(a.cmd, kDataFile, text::kWhyConflicted);
     Counts counts;
     if (Fault f = checkFile(counts))
         return fail(a, f);

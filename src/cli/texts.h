@@ -22,6 +22,7 @@ inline constexpr T kUsageEnd = "\n"
                                "  -C, --directory=DIR  work in DIR, whatever $QUORVANE_DIR says\n"
                                "  -h, --help           show this help; 'help COMMAND' shows a command's\n"
                                "  -V, --version        show the version and the licence\n"
+                               "git runs 'merge-driver' and 'textconv' itself; 'help COMMAND' tells them.\n"
                                "Exit status: 0 done, 1 refused or failed, 2 usage error. See quorvane(1).\n";
 inline constexpr T kOutOfMemory = "out of memory";
 inline constexpr T kTryHelp = "Try 'quorvane --help' for more information.";
@@ -62,6 +63,17 @@ inline constexpr T kWhyShortOption = "invalid option -- ";
 inline constexpr T kWhyValue = "option requires an argument -- ";
 inline constexpr T kWhyArguments = "wrong number of arguments";
 inline constexpr T kWhyEditWhat = "give --name NAME, --serial SERIAL or both";
+inline constexpr T kWhyNotRecorded = "the history was not recorded: ";
+inline constexpr T kWhyNoGit = "git is not installed";
+inline constexpr T kWhyNoRepository = "no git repository here; start one with 'quorvane git init'";
+inline constexpr T kWhyNoRemote = "no such remote; add one with 'quorvane git remote add origin URL'";
+inline constexpr T kWhyConflicted = "it holds git's conflict markers, from a pull without the merge driver; "
+                                    "run 'quorvane git merge --abort', then 'quorvane sync'";
+inline constexpr T kWhyNoRevision = "no such revision, or no velk.dat in it";
+inline constexpr T kWhyNotPushed = "the merge stays here and the next sync sends it; the push failed: ";
+inline constexpr T kWhyBoth = " records were edited on both sides: both versions are kept";
+inline constexpr T kWhyConflictCopy = "a conflict copy of velk.dat; bring it in with 'quorvane merge FILE'";
+inline constexpr T kWhyCount = "a count is a number, not ";
 inline constexpr T kStdout = "standard output";
 inline constexpr T kStdin = "standard input";
 inline constexpr T kEnvDir = "QUORVANE_DIR";

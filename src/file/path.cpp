@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -17,6 +18,18 @@ std::string dirOf(const std::string& path)
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::vector<std::string> namesIn(const std::string& dir)
+{
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (const dirent* e = ::readdir(d))
+            if (std::string_view(e->d_name) != "." && std::string_view(e->d_name) != "..")
+                names.emplace_back(e->d_name);
+        ::closedir(d);
+    }
+    return names;
 }
 
 std::string realPath(const std::string& path)

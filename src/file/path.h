@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -27,6 +28,8 @@ std::string dirOf(const std::string& path);
 std::string realPath(const std::string& path);
 std::string baseOf(const std::string& path);
 std::string join(const std::string& dir, const std::string& name);
+// The names of the entries of `dir`, . and .. aside.
+std::vector<std::string> namesIn(const std::string& dir);
 // A directory that files are made, linked and renamed in, and that is
 // synced, held open for as long as anybody uses it.
 class DirFd {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include "file/lock.h"
@@ -15,12 +14,9 @@ namespace {
 std::vector<std::string> leftoversIn(const std::string& dir)
 {
     std::vector<std::string> found;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (const dirent* e = ::readdir(d))
-            if (isTempName(e->d_name))
-                found.push_back(join(dir, e->d_name));
-        ::closedir(d);
-    }
+    for (const std::string& name : namesIn(dir))
+        if (isTempName(name))
+            found.push_back(join(dir, name));
     return found;
 }
 

@@ -207,6 +207,7 @@ void say(const Fault& f)
     case Fault::NoBackup: printLine(text::kNoBackup); break;
     case Fault::NoSource: printLine(text::kLoadMissing); break;
     case Fault::SelfLoad: printLine(text::kLoadSelf); break;
+    case Fault::NotRecorded: printLine(std::string(text::kNotRecorded) + f.detail + " "); break;
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "catalog/catalog.h"
 #include "catalog/transaction.h"
+#include "history/history.h"
 #include "menu/console.h"
 #include "menu/dialogues.h"
 #include "menu/texts.h"
@@ -88,6 +89,7 @@ int run()
     printLine(text::kBanner);
     printLine(text::kBannerCode);
     prepareChanges();
+    recordWith(&history::recorder());
     start();
     int status = 0;
     try {

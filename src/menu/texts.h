@@ -54,6 +54,7 @@ inline constexpr T kWhyLinkLoop = "its link was pointed elsewhere again and agai
 inline constexpr T kWhyIsData = "this is velk.dat itself";
 inline constexpr T kWhyIsBackup = "this is backup.bak itself";
 inline constexpr T kWhyIsOwn = "this is one of the program's own files";
+inline constexpr T kNotRecorded = "The history was not recorded : ";
 
 // Recovery
 inline constexpr T kRecoverAsk = "Do you really want to recovery VELK ? (y/anykey) : ";

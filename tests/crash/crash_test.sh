@@ -12,6 +12,7 @@
 set -u
 bin=$(realpath "$1") shim=$(realpath "$2")
 work=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d) && trap 'rm -rf "$work"' EXIT   # syncs cost nothing there
+export HOME=$work GIT_CONFIG_NOSYSTEM=1   # no user's git configuration
 three=$'Data Total : 03 \n\n(01)[ Alpha ]*\nA-1 #\n(02)[ Beta ]*\nB-2 #\n(03)[ Gamma ]*\nG-3 #\n'
 failures=0 points=0
 
@@ -19,6 +20,11 @@ fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
 setup() {   # layout, scenario: a fresh directory with the starting files
     rm -rf "$dir/d" && mkdir -p "$dir/d/store" && cd "$dir/d" || exit 2
+    if [ "$2" = sync ]; then   # a clone whose remote moved on, its own change not yet sent
+        rm -rf "$dir/remote.git" && cp -a "$work/template/d/." . && cp -a "$work/template/remote.git" "$dir/"
+        chmod 640 velk.dat && printf 'old backup\n' > backup.bak
+        return
+    fi
     case $2 in create*) ;; *) printf '%s' "$three" > store/velk.dat ;; esac
     printf 'old export\n' > store/velk.txt
     chmod 640 store/velk.dat store/velk.txt 2>/dev/null
@@ -60,7 +66,7 @@ scenario() {
     subject=$2 success=$3
     shift 4
     mkdir -p "$dir" && rm -f "$dir/mid" && [ -z "${mid:-}" ] || printf '%s' "$mid" > "$dir/mid"
-    for layout in plain linked nolink; do
+    for layout in ${layouts:-plain linked nolink}; do
         nolink=() && [ $layout = nolink ] && nolink=(QV_NO_LINK=1 LD_PRELOAD=$shim)
         setup $layout "$name" && keep old
         env "${nolink[@]}" "$bin" "$@" <<<"$input" >/dev/null 2>&1 && keep new
@@ -105,8 +111,16 @@ run create velk.dat - q
 # A start-up that could not create the data file leaves it to the next add.
 mid=$'Data Total : 00 \n\n' run create-then-add velk.dat 'done! ' "$(printf '1\nDelta\nD-4\ny\nq')"
 run import velk.dat '' "$(printf 'Delta\tD-4\nEpsilon\tE-5')" import -
+if command -v git >/dev/null; then
+    mkdir -p "$work/template/d" && (cd "$work/template" && git init -q --bare remote.git && cd d && printf '%s' "$three" > velk.dat \
+        && "$bin" git init -q && "$bin" git remote add origin ../remote.git && "$bin" sync && git clone -q ../remote.git ../b \
+        && "$bin" -C ../b delete 2 && "$bin" -C ../b add Delta D-4 && "$bin" -C ../b sync && "$bin" add Omega O-9) >/dev/null
+    layouts="plain nolink" run sync velk.dat '^sync: ' '' sync
+else
+    echo "git is not installed: the sync was NOT tried"; echo "0 kill points, 0 failures" > "$work/sync.log"
+fi
 run command-edit velk.dat '' '' edit 02 --name 'Beta Two' --serial B-22
 wait
 grep -h FAIL "$work"/*.log
-awk '/kill points/ {n++; p += $1; f += $4} END {print p + 0 " kill points, " f + 0 " failures"; exit !(n == 11 && f == 0)}' \
+awk '/kill points/ {n++; p += $1; f += $4} END {print p + 0 " kill points, " f + 0 " failures"; exit !(n == 12 && f == 0)}' \
     "$work"/*.log

@@ -1,0 +1,115 @@
+#include "catalog/merge.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+namespace qv {
+
+namespace {
+
+using Key = std::pair<std::string, std::string>;
+
+Key keyOf(const Record& r) { return {r.name, r.serial}; }
+
+std::map<Key, int> countOf(const std::vector<Record>& records)
+{
+    std::map<Key, int> count;
+    for (const Record& r : records)
+        ++count[keyOf(r)];
+    return count;
+}
+
+// What a side put in place of each base record it dropped: the records of
+// its own that stand between the same two records both keep (none where it
+// only deleted, or kept the record). A longest common subsequence lines the
+// two up; a catalogue has 99 records at most.
+std::vector<std::vector<Key>> replacements(const std::vector<Record>& base, const std::vector<Record>& side)
+{
+    const std::size_t n = base.size(), m = side.size();
+    std::vector<std::vector<int>> common(n + 1, std::vector<int>(m + 1, 0));
+    for (std::size_t i = n; i-- > 0;)
+        for (std::size_t j = m; j-- > 0;)
+            common[i][j] = keyOf(base[i]) == keyOf(side[j]) ? common[i + 1][j + 1] + 1
+                                                            : std::max(common[i + 1][j], common[i][j + 1]);
+    std::vector<std::vector<Key>> put(n);
+    for (std::size_t i = 0, j = 0; i < n || j < m;) {
+        const std::size_t fromBase = i, fromSide = j;
+        while ((i < n || j < m) && !(i < n && j < m && keyOf(base[i]) == keyOf(side[j]))) {
+            if (i < n && (j == m || common[i + 1][j] >= common[i][j + 1]))
+                ++i;
+            else
+                ++j;
+        }
+        for (std::size_t k = fromBase; k < i; ++k)
+            for (std::size_t r = fromSide; r < j; ++r)
+                put[k].push_back(keyOf(side[r]));
+        if (i < n && j < m)
+            ++i, ++j;  // a record both keep
+    }
+    return put;
+}
+
+}  // namespace
+
+Merged mergeRecords(const std::vector<Record>& base, const std::vector<Record>& ours, const std::vector<Record>& theirs)
+{
+    const std::map<Key, int> inBase = countOf(base), inOurs = countOf(ours), inTheirs = countOf(theirs);
+    auto count = [](const std::map<Key, int>& in, const Key& key) {
+        const auto found = in.find(key);
+        return found == in.end() ? 0 : found->second;
+    };
+    Merged merged;
+    // What theirs removed since the base goes, its last copies first, but
+    // for what ours removed as well: a removal made on both is made once.
+    merged.records = ours;
+    for (const auto& entry : inBase) {
+        const Key& key = entry.first;
+        const int ourRemovals = std::max(0, entry.second - count(inOurs, key));
+        for (int gone = entry.second - count(inTheirs, key) - ourRemovals; gone > 0; --gone) {
+            const auto last = std::find_if(merged.records.rbegin(), merged.records.rend(),
+                                           [&](const Record& r) { return keyOf(r) == key; });
+            if (last == merged.records.rend())
+                break;
+            merged.records.erase(std::next(last).base());
+            ++merged.removed;
+        }
+    }
+    // What theirs added comes after, in its order, but for what ours added
+    // as well: a record added on both appears once.
+    std::map<Key, int> appended;
+    for (const Record& r : theirs) {
+        const Key key = keyOf(r);
+        const int added = count(inTheirs, key) - count(inBase, key);
+        const int alsoOurs = std::max(0, count(inOurs, key) - count(inBase, key));
+        if (appended[key] < added - alsoOurs) {
+            ++appended[key];
+            merged.records.push_back(r);
+            ++merged.added;
+        }
+    }
+    for (std::size_t i = 0; i < merged.records.size(); ++i)
+        merged.records[i].code = static_cast<int>(i) + 1;
+    // A base record both sides put something else in place of, and not the
+    // same thing, was edited on both: both versions are kept.
+    const auto byOurs = replacements(base, ours), byTheirs = replacements(base, theirs);
+    for (std::size_t k = 0; k < base.size(); ++k)
+        merged.both += !byOurs[k].empty() && !byTheirs[k].empty() && byOurs[k] != byTheirs[k];
+    return merged;
+}
+
+Fault mergeFiles(std::string_view base, std::string_view ours, std::string_view theirs, Merged& merged)
+{
+    std::vector<Record> sides[3];
+    const std::string_view bytes[3] = {base, ours, theirs};
+    for (int k = 0; k < 3; ++k)
+        if (!(k == 0 && bytes[k].empty()))
+            if (Fault f = readRecords(bytes[k], sides[k]))
+                return f;
+    merged = mergeRecords(sides[0], sides[1], sides[2]);
+    if (merged.records.size() > static_cast<std::size_t>(kCapacity))
+        return fault(Fault::Full, kDataFile);
+    return {};
+}
+
+}  // namespace qv

@@ -1,0 +1,135 @@
+// The commands of history and sync: git in the catalogue's folder, the
+// sync, the merges, the log, a restore, and the diff's view of a catalogue.
+#include <nlohmann/json.hpp>
+
+#include "catalog/catalog.h"
+#include "catalog/merge.h"
+#include "cli/commands.h"
+#include "cli/output.h"
+#include "cli/status.h"
+#include "cli/texts.h"
+#include "cli/unicode.h"
+#include "history/history.h"
+
+namespace qv::cli {
+
+namespace {
+
+using history::Refusal;
+
+// A refusal of the history's in one line; kFailed.
+int refuse(const Args& a, const history::Refused& r)
+{
+    switch (r.why) {
+    case Refusal::None: return fail(a, r.fault);
+    case Refusal::NoGit: return complain(a.cmd, "", text::kWhyNoGit);
+    case Refusal::NoRepository: return complain(a.cmd, "", text::kWhyNoRepository);
+    case Refusal::NoRemote: return complain(a.cmd, r.detail, text::kWhyNoRemote);
+    case Refusal::Conflicted: return complain(a.cmd, kDataFile, text::kWhyConflicted);
+    case Refusal::NoRevision: return complain(a.cmd, r.detail, text::kWhyNoRevision);
+    case Refusal::Git: return complain(a.cmd, "", r.detail);
+    case Refusal::Pushed: return complain(a.cmd, "", std::string(text::kWhyNotPushed) + r.detail);
+    }
+    return kFailed;
+}
+
+std::string count(int n, const char* one, const char* many) { return std::to_string(n) + (n == 1 ? one : many); }
+
+}  // namespace
+
+int gitCommand(const Args& a)
+{
+    history::Refused refused;
+    const int status = history::runGitCommand(a.pos, refused);
+    if (refused)
+        return refuse(a, refused);
+    if (status == 0 && !a.pos.empty() && a.pos.front() == "init" && holdsConflictMarkers())
+        complain(a.cmd, kDataFile, text::kWhyConflicted);
+    return status;
+}
+
+int syncCommand(const Args& a)
+{
+    history::Synced s;
+    const history::Refused refused = history::sync(s);
+    if (refused && refused.why != Refusal::Pushed)
+        return refuse(a, refused);
+    if (a.json) {
+        print(nlohmann::json{{"remote", toUtf8(s.remote)},
+                             {"added", s.added},
+                             {"removed", s.removed},
+                             {"both", s.both},
+                             {"pushed", s.pushed}}
+                  .dump()
+              + "\n");
+    } else {
+        std::string line = "sync: " + count(s.added, " record", " records") + " added, " + std::to_string(s.removed)
+            + " removed from " + escapeText(s.remote);
+        if (s.both)
+            line += ", " + std::to_string(s.both) + " edited on both machines and kept in both versions";
+        print(line + (s.pushed ? "; pushed\n" : refused ? "; not pushed\n" : "; nothing to push\n"));
+    }
+    if (s.after)
+        done(a, Outcome::done(s.after));
+    return refused ? refuse(a, refused) : kDone;
+}
+
+int mergeCommand(const Args& a)
+{
+    Merged merged;
+    const Outcome outcome = mergeFile(a.pos[0], a.base ? &*a.base : nullptr, &merged);
+    if (outcome.made() && merged.both)
+        complain(a.cmd, a.pos[0], std::to_string(merged.both).append(text::kWhyBoth));
+    return done(a, outcome);
+}
+
+int mergeDriverCommand(const Args& a)
+{
+    const Fault f = mergeInto(a.pos[0], a.pos[1], a.pos[2]);
+    return f ? fail(a, f) : kDone;
+}
+
+int textconvCommand(const Args& a)
+{
+    std::string bytes;
+    if (Fault f = readWhole(a.pos[0], bytes))
+        return fail(a, f);
+    std::vector<Record> records;
+    if (readRecords(bytes, records)) {
+        // Not a sound catalogue: its lines as they are, escaped.
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t end = std::min(bytes.find('\n', at), bytes.size());
+            print(escapeText(std::string_view(bytes).substr(at, end - at)) + "\n");
+            at = end + 1;
+        }
+        return kDone;
+    }
+    for (const Record& r : records)
+        print(escapeText(r.name) + "\t" + escapeText(r.serial) + "\n");
+    return kDone;
+}
+
+int logCommand(const Args& a)
+{
+    std::vector<history::Entry> entries;
+    if (const history::Refused refused = history::log(a.count, entries))
+        return refuse(a, refused);
+    nlohmann::json array = nlohmann::json::array();
+    for (const history::Entry& e : entries)
+        if (a.json)
+            array.push_back({{"commit", e.commit}, {"date", e.date}, {"message", toUtf8(e.message)}});
+        else
+            print(e.commit + "\t" + e.date + "\t" + escapeText(e.message) + "\n");
+    if (a.json)
+        print(array.dump(2) + "\n");
+    return kDone;
+}
+
+int restoreCommand(const Args& a)
+{
+    history::Refused refused;
+    const Outcome outcome = history::restore(a.pos[0], refused);
+    return refused ? refuse(a, refused) : done(a, outcome);
+}
+
+}  // namespace qv::cli

@@ -1,0 +1,59 @@
+// The catalogue's history and its sync, through the git program in the
+// catalogue's folder: every change recorded as a commit of velk.dat alone,
+// the log, a restore, and the sync with a remote that merges record by
+// record and writes velk.dat only through the catalogue's own commit step.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "catalog/catalog.h"
+#include "catalog/fault.h"
+
+namespace qv::history {
+
+// Why a git operation could not be done, beyond the catalogue's faults.
+enum class Refusal { None, NoGit, NoRepository, NoRemote, Conflicted, NoRevision, Git, Pushed };
+struct Refused {
+    Refusal why = Refusal::None;
+    std::string detail;  // git's own words, or the revision
+    Fault fault;         // the catalogue's, where it refused
+    explicit operator bool() const { return why != Refusal::None || bool(fault); }
+};
+
+// Whether the catalogue's folder holds a git repository: history is on
+// where it does and tracks velk.dat.
+bool inRepository();
+// Records every change of the run as a commit of velk.dat alone, where
+// history is on; chosen at the start of a run that may change the catalogue.
+Recorder& recorder();
+// The commit message of a change: what it did, the codes and the names,
+// never a serial.
+std::string messageOf(const Done& done);
+
+// `git ARGS...` in the catalogue's folder, with git's own output and status;
+// after `git init`, the folder is set up for the catalogue (setUp).
+int runGitCommand(const std::vector<std::string>& args, Refused& refused);
+// The folder's .gitignore and .gitattributes, where missing; the merge
+// driver and the diff's textconv in the repository's config, repaired
+// every time; with `firstCommit`, a first commit where there is none.
+Refused setUp(bool firstCommit);
+
+struct Entry {
+    std::string commit, date, message;
+};
+Refused log(int count, std::vector<Entry>& entries);
+// Makes the catalogue what it was at `revision`, through the commit step.
+Outcome restore(const std::string& revision, Refused& refused);
+
+struct Synced {
+    std::string remote;
+    int added = 0, removed = 0, both = 0;
+    bool merged = false;  // the catalogue changed
+    bool pushed = false;  // something went out
+    Fault after;          // what went wrong once the catalogue had changed
+};
+// Brings the catalogue in line with the branch's upstream (or origin).
+Refused sync(Synced& synced);
+
+}  // namespace qv::history
