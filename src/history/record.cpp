@@ -29,8 +29,11 @@ std::string plain(std::string_view text)
 std::string codesOf(const std::vector<int>& codes)
 {
     std::string out;
-    for (int code : codes)
-        out += (out.empty() ? "" : " ") + twoDigits(code);
+    for (int code : codes) {
+        if (!out.empty())
+            out += ' ';
+        out += twoDigits(code);
+    }
     return out;
 }
 
