@@ -26,12 +26,10 @@ setup() {   # layout, scenario: a fresh directory with the starting files
         return
     fi
     case $2 in create*) ;; *) printf '%s' "$three" > store/velk.dat ;; esac
-    printf 'old export\n' > store/velk.txt
+    printf 'old export\n' > store/velk.txt && printf 'old backup\n' > backup.bak && printf 'Data Total : 00 \n\n' > other.dat
     chmod 640 store/velk.dat store/velk.txt 2>/dev/null
     if [ "$1" = linked ]; then ln -s store/velk.dat velk.dat; ln -s store/velk.txt velk.txt; else
         mv store/velk.dat store/velk.txt . 2>/dev/null; fi
-    printf 'old backup\n' > backup.bak
-    printf 'Data Total : 00 \n\n' > other.dat
 }
 keep() { if [ -e $subject ]; then cp $subject "$dir/$1"; else rm -f "$dir/$1"; fi; }
 same() { if [ -e "$dir/$2" ]; then cmp -s "$1" "$dir/$2"; else [ ! -e "$1" ]; fi; }
@@ -47,8 +45,7 @@ check() {   # layout, what was done; compares with the old, the new and any stat
 }
 
 told() {   # what was done, status, output: the change is told as done exactly when it was made
-    local said=no
-    [ "$success" != - ] || return 0   # the start-up's creation tells nothing of its own
+    local said=no && [ "$success" != - ] || return 0   # the start-up's creation tells nothing of its own
     if [ -n "$success" ]; then grep -q -a -- "$success" "$dir/out" && said=yes; else [ "$2" = 0 ] && said=yes; fi
     if same $subject new && ! same $subject old; then
         [ $said = yes ] || fail "$1: the change was made but not told as done"

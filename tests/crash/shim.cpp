@@ -136,18 +136,11 @@ COUNTED(ssize_t, pwrite, (int fd, const void* b, size_t n, off_t o), (fd, b, n, 
 COUNTED(ssize_t, copy_file_range, (int a, off_t* b, int c, off_t* d, size_t e, unsigned f_), (a, b, c, d, e, f_))
 COUNTED(int, fsync, (int fd), (fd))
 COUNTED(int, ftruncate, (int fd, off_t n), (fd, n))
-COUNTED(int, rename, (const char* a, const char* b), (a, b))
 COUNTED(int, unlink, (const char* a), (a))
 COUNTED(int, renameat, (int a, const char* b, int c, const char* d), (a, b, c, d))
 COUNTED(int, unlinkat, (int a, const char* b, int c), (a, b, c))
 COUNTED(int, chmod, (const char* a, mode_t m), (a, m))
 COUNTED(int, fchmod, (int fd, mode_t m), (fd, m))
-
-int link(const char* a, const char* b)
-{
-    static auto f = real<int (*)(const char*, const char*)>("link");
-    return linksRefused() ? -1 : counted([&] { return f(a, b); });
-}
 
 int linkat(int a, const char* b, int c, const char* d, int e)
 {

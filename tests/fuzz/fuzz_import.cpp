@@ -5,22 +5,14 @@
 // model below knows the rules from the manual, not from the program's code.
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalog/import.h"
+#include "oracle.h"
 
 namespace {
-
-void require(bool ok, const char* what)
-{
-    if (!ok) {
-        (void)std::fprintf(stderr, "oracle failed: %s\n", what);
-        std::abort();
-    }
-}
 
 bool acceptable(std::string_view line, qv::NewRecord& r)
 {

@@ -6,37 +6,24 @@
 // records, or the merge is refused.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "catalog/merge.h"
+#include "oracle.h"
 
 namespace {
 
-void require(bool ok, const char* what)
-{
-    if (!ok) {
-        (void)std::fprintf(stderr, "oracle failed: %s\n", what);
-        std::abort();
-    }
-}
-
 using Side = std::vector<qv::Record>;
+
+bool alike(const qv::Record& a, const qv::Record& b) { return a.name == b.name && a.serial == b.serial; }
 
 int count(const Side& side, const qv::Record& r)
 {
-    return static_cast<int>(std::count_if(
-        side.begin(), side.end(), [&](const qv::Record& s) { return s.name == r.name && s.serial == r.serial; }));
+    return static_cast<int>(std::count_if(side.begin(), side.end(), [&](const qv::Record& s) { return alike(s, r); }));
 }
 
-bool same(const Side& a, const Side& b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const qv::Record& x, const qv::Record& y) {
-        return x.name == y.name && x.serial == y.serial;
-    });
-}
+bool same(const Side& a, const Side& b) { return std::equal(a.begin(), a.end(), b.begin(), b.end(), alike); }
 
 }  // namespace
 

@@ -1,32 +1,25 @@
 #!/usr/bin/env python3
-"""Types keys into an interactive shell through a pseudo-terminal, as a user
-would, and writes all the shell wrote back to standard output.
-
-Usage: keys.py COMMAND... < KEYS
-Each line of KEYS is typed in turn (\\t is TAB, \\r Enter, \\xHH any
-byte, such as \\x01 for Ctrl-A; other backslashes are typed); after a line the driver waits until the shell has been
-quiet for a moment, so that a completion has finished before more is typed.
-"""
-import os
-import pty
-import re
-import select
-import signal
-import sys
-import time
+# Types keys into an interactive shell through a pseudo-terminal, as a user
+# would, and writes all the shell wrote back to standard output.
+#
+# Usage: keys.py COMMAND... < KEYS
+# Each line of KEYS is typed in turn (\t is TAB, \r Enter, \xHH any byte,
+# such as \x01 for Ctrl-A; other backslashes are typed); after a line the
+# driver waits until the shell has been quiet for a moment, so that a
+# completion has finished before more is typed.
+import os, pty, re, select, signal, sys, time
 
 
+# Reads until nothing came for `rest` seconds; False once the shell ended.
 def quiet(fd, out, rest=0.4, most=15.0):
-    """Reads until nothing came for `rest` seconds; False if the shell ended."""
     end = time.time() + most
     while time.time() < end:
-        ready, _, _ = select.select([fd], [], [], rest)
-        if not ready:
+        if not select.select([fd], [], [], rest)[0]:
             return True
         try:
             data = os.read(fd, 4096)
         except OSError:
-            return False
+            data = b""
         if not data:
             return False
         out.extend(data)
