@@ -63,13 +63,12 @@ def parse(path):
         if len(names) == 3 and names[1] == "<":
             body, names = read(os.path.join(os.path.dirname(path), "shared", names[2])), names[:1]
         if kind in ("start", "file", "same", "exists"):
+            case["present"] |= set(names) if kind != "start" else set()
             for name in names:
                 if kind == "start":
                     case["start"][name] = body
                 elif kind != "exists":
                     case["expected"][name] = body if kind == "file" else case["start"][name]
-                if kind != "start":
-                    case["present"].add(name)
         else:
             case["text"][kind], case["session"] = body, case["session"] or " ".join(names)
     return case
@@ -150,8 +149,7 @@ def main():
     here = os.path.join(os.path.dirname(os.path.realpath(__file__)), "cases")
     paths = paths or sorted(os.path.join(here, p) for p in os.listdir(here) if p.endswith(".case"))
     failures = [(path, failure) for path in paths for failure in run(binary, path)]
-    for path, failure in failures:
-        print("FAIL %s: %s" % (os.path.basename(path), failure))
+    print("".join("FAIL %s: %s\n" % (os.path.basename(path), failure) for path, failure in failures), end="")
     print("%d cases, %d failures" % (len(paths), len(failures)))
     sys.exit(1 if failures else 0)
 

@@ -36,8 +36,8 @@ std::string messageOf(const Done& done);
 int runGitCommand(const std::vector<std::string>& args, Refused& refused);
 // The folder's .gitignore and .gitattributes, where missing; the merge
 // driver and the diff's textconv in the repository's config, repaired
-// every time; with `firstCommit`, a first commit where there is none.
-Refused setUp(bool firstCommit);
+// every time; a first commit where there is none.
+Refused setUp();
 
 struct Entry {
     std::string commit, date, message;

@@ -132,7 +132,7 @@ std::string messageOf(const Done& done)
     return {};
 }
 
-Refused setUp(bool firstCommit)
+Refused setUp()
 {
     writeNew(".gitignore", text::kIgnore);
     writeNew(".gitattributes", text::kAttributes);
@@ -142,7 +142,7 @@ Refused setUp(bool firstCommit)
                                      {"diff.quorvane.textconv", program + " textconv"}})
         if (const GitRun run = runGit({"config", key, value}); !run.ok())
             return failed(run);
-    if (!firstCommit || runGit({"rev-parse", "--verify", "--quiet", "HEAD"}).ok())
+    if (runGit({"rev-parse", "--verify", "--quiet", "HEAD"}).ok())
         return {};
     if (::access(kDataFile, F_OK) != 0)
         if (const Outcome created = createData(); !created.made())
@@ -169,7 +169,7 @@ int runGitCommand(const std::vector<std::string>& args, Refused& refused)
         return 1;
     }
     if (run.ok() && !args.empty() && args.front() == "init")
-        refused = setUp(true);
+        refused = setUp();
     return refused ? 1 : run.status;
 }
 

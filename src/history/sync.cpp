@@ -91,7 +91,9 @@ Refused bringIn(const std::string& remote, const std::string& theirs, Synced& sy
     }
     GitOptions own;
     own.ownIdentity = true;
-    if (const GitRun run = runGit({"merge", "--quiet", "--no-commit", "--no-ff", "-s", "ours", theirs}, own); !run.ok())
+    if (const GitRun run = runGit(
+            {"merge", "--quiet", "--no-commit", "--no-ff", "--allow-unrelated-histories", "-s", "ours", theirs}, own);
+        !run.ok())
         return failed(run);
     const Outcome made = replaceData(catalogueOf(merged.records), nullptr);
     if (!made.made())
@@ -143,8 +145,15 @@ Refused sync(Synced& synced)
         return {runGit({"--version"}).missing ? Refusal::NoGit : Refusal::NoRepository, {}, {}};
     if (holdsConflictMarkers())
         return {Refusal::Conflicted, {}, {}};
-    if (Refused r = setUp(false))
-        return r;
+    {
+        // Set up as `git init` sets up, the first commit included: a clone
+        // of a remote that was still empty has none, and nothing to push.
+        Lock lock(kDataFile);
+        if (lock.failure())
+            return {Refusal::None, {}, lock.failure()};
+        if (Refused r = setUp())
+            return r;
+    }
     std::string ref;
     if (Refused r = upstream(synced.remote, ref))
         return r;
