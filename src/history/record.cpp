@@ -41,7 +41,10 @@ std::string codesOf(const std::vector<int>& codes)
 
 GitRun commitAs(const std::vector<std::string>& args)
 {
-    std::vector<std::string> words{"commit"};
+    // No housekeeping after the program's own commits: it would cost every
+    // change a second git process. The fetch of each sync and the user's own
+    // git still run it.
+    std::vector<std::string> words{"-c", "maintenance.auto=false", "commit"};
     words.insert(words.end(), args.begin(), args.end());
     GitOptions options;
     options.ownIdentity = true;

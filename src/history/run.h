@@ -36,7 +36,8 @@ struct GitOptions {
 // for any catalogue; standard error is kept to its end.
 GitRun runGit(const std::vector<std::string>& args, const GitOptions& options = {});
 // `git commit ARGS...` as the program makes its commits: with its own
-// identity where the user has none, hooks and signing as configured.
+// identity where the user has none, hooks and signing as configured, git's
+// automatic housekeeping left to its other commands.
 GitRun commitAs(const std::vector<std::string>& args);
 
 }  // namespace qv::history
