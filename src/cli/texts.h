@@ -70,7 +70,7 @@ inline constexpr T kWhyNoRemote = "no such remote; add one with 'quorvane git re
 inline constexpr T kWhyConflicted = "it holds git's conflict markers, from a pull without the merge driver; "
                                     "run 'quorvane git merge --abort', then 'quorvane sync'";
 inline constexpr T kWhyNoRevision = "no such revision, or no velk.dat in it";
-inline constexpr T kWhyNotPushed = "the merge stays here and the next sync sends it; the push failed: ";
+inline constexpr T kWhyNotPushed = "what is here stays, and the next sync sends it; the push failed: ";
 inline constexpr T kWhyBoth = " records were edited on both sides: both versions are kept";
 inline constexpr T kWhyConflictCopy = "a conflict copy of velk.dat; bring it in with 'quorvane merge FILE'";
 inline constexpr T kWhyCount = "a count is a number, not ";
