@@ -110,8 +110,10 @@ def run(binary, path):
     case, failures = parse(path), []
     io = tempfile.mkdtemp(prefix="quorvane-case-")
     os.mkdir(work := os.path.join(io, "work"))
-    # Nobody's own configuration reaches git in a case: no identity, no hooks.
-    env = dict(os.environ, HOME=io, GIT_CONFIG_NOSYSTEM="1", QUORVANE=binary)
+    # Nobody's own configuration reaches git in a case: no identity, no hooks;
+    # every commit in the same second, so a case makes the same history each run.
+    now = "2026-01-01T00:00:00Z"
+    env = dict(os.environ, HOME=io, GIT_CONFIG_NOSYSTEM="1", QUORVANE=binary, GIT_AUTHOR_DATE=now, GIT_COMMITTER_DATE=now)
     for name, body in case["start"].items():
         open(os.path.join(work, name), "wb").write(body.encode("latin-1"))
     if shell(work, case["text"].get("setup", ""), env):

@@ -110,7 +110,8 @@ Refused bringIn(const std::string& remote, const std::string& theirs, Synced& sy
 
 Refused log(int count, std::vector<Entry>& entries)
 {
-    std::vector<std::string> args{"log", "--format=%h%x1f%aI%x1f%s"};
+    // A change never before the one it follows, even within one second.
+    std::vector<std::string> args{"log", "--date-order", "--format=%h%x1f%aI%x1f%s"};
     if (count > 0)
         args.push_back("-n" + std::to_string(count));
     args.insert(args.end(), {"--", kDataFile});
