@@ -27,6 +27,7 @@ int refuse(const Args& a, const history::Refused& r)
     case Refusal::NoRemote: return complain(a.cmd, r.detail, text::kWhyNoRemote);
     case Refusal::Conflicted: return complain(a.cmd, kDataFile, text::kWhyConflicted);
     case Refusal::NoRevision: return complain(a.cmd, r.detail, text::kWhyNoRevision);
+    case Refusal::NoBranch: return complain(a.cmd, "", text::kWhyNoBranch);
     case Refusal::Git: return complain(a.cmd, "", r.detail);
     case Refusal::Pushed: return complain(a.cmd, "", std::string(text::kWhyNotPushed) + r.detail);
     }

@@ -69,6 +69,7 @@ inline constexpr T kWhyNoRepository = "no git repository here; start one with 'q
 inline constexpr T kWhyNoRemote = "no such remote; add one with 'quorvane git remote add origin URL'";
 inline constexpr T kWhyConflicted = "it holds git's conflict markers, from a pull without the merge driver; "
                                     "run 'quorvane git merge --abort', then 'quorvane sync'";
+inline constexpr T kWhyNoBranch = "not on a branch; switch to one with 'quorvane git switch BRANCH'";
 inline constexpr T kWhyNoRevision = "no such revision, or no velk.dat in it";
 inline constexpr T kWhyNotPushed = "what is here stays, and the next sync sends it; the push failed: ";
 inline constexpr T kWhyBoth = " records were edited on both sides: both versions are kept";

@@ -13,7 +13,7 @@
 namespace qv::history {
 
 // Why a git operation could not be done, beyond the catalogue's faults.
-enum class Refusal { None, NoGit, NoRepository, NoRemote, Conflicted, NoRevision, Git, Pushed };
+enum class Refusal { None, NoGit, NoRepository, NoRemote, Conflicted, NoRevision, NoBranch, Git, Pushed };
 struct Refused {
     Refusal why = Refusal::None;
     std::string detail;  // git's own words, or the revision

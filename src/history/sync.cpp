@@ -31,6 +31,8 @@ std::string dataAt(const std::string& revision)
 Refused upstream(std::string& remote, std::string& ref)
 {
     const GitRun head = runGit({"symbolic-ref", "--quiet", "--short", "HEAD"});
+    if (head.status == 1)
+        return {Refusal::NoBranch, {}, {}};  // a detached HEAD: no branch to follow
     if (!head.ok())
         return failed(head);
     const std::string branch = firstLine(head.out);
