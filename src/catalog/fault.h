@@ -15,6 +15,7 @@ struct [[nodiscard]] Fault {
         None,
         File,         // a file could not be opened, read, written or locked: io says what
         Damaged,      // the data file does not have the sound layout
+        NotSound,     // another catalogue (a merge's side) does not have it either
         Full,         // the data file holds 99 records already
         TooLong,      // a name or serial of more than 59 bytes
         NotOneWord,   // a serial that is empty or holds white space, a name holding a newline

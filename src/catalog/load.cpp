@@ -105,7 +105,7 @@ Fault mergeInto(const std::string& base, const std::string& ours, const std::str
         if (Fault f = readWhole(*names[k], sides[k]))
             return f;
     Merged merged;
-    if (Fault f = mergeFiles(sides[0], sides[1], sides[2], merged))
+    if (Fault f = mergeFiles(sides[0], sides[1], sides[2], merged, {base, ours, theirs}))
         return f;
     Place place;
     if (IoError e = resolve(ours, place))
@@ -150,8 +150,8 @@ Outcome mergeFile(const std::string& other, const std::string* base, Merged* mer
     if (Fault f = readWhole(kDataFile, ours))
         return f;
     Merged result;
-    if (Fault f = mergeFiles(from, ours, theirs, result))
-        return f.kind == Fault::Damaged ? fault(Fault::Damaged, other) : f;
+    if (Fault f = mergeFiles(from, ours, theirs, result, {base ? *base : "", kDataFile, other}))
+        return f;
     File* out = change.write();
     if (!out)
         return change.fault();

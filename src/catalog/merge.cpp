@@ -98,14 +98,18 @@ Merged mergeRecords(const std::vector<Record>& base, const std::vector<Record>& 
     return merged;
 }
 
-Fault mergeFiles(std::string_view base, std::string_view ours, std::string_view theirs, Merged& merged)
+Fault mergeFiles(std::string_view base, std::string_view ours, std::string_view theirs, Merged& merged,
+                 const MergeNames& names)
 {
     std::vector<Record> sides[3];
     const std::string_view bytes[3] = {base, ours, theirs};
+    const std::string* named[3] = {&names.base, &names.ours, &names.theirs};
     for (int k = 0; k < 3; ++k)
         if (!(k == 0 && bytes[k].empty()))
             if (Fault f = readRecords(bytes[k], sides[k]))
-                return f;
+                return f.kind != Fault::Damaged ? f
+                    : *named[k] == kDataFile    ? fault(Fault::Damaged, kDataFile)
+                                                : fault(Fault::NotSound, *named[k]);
     merged = mergeRecords(sides[0], sides[1], sides[2]);
     if (merged.records.size() > static_cast<std::size_t>(kCapacity))
         return fault(Fault::Full, kDataFile);

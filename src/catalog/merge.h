@@ -8,6 +8,7 @@
 // kept in both its new versions: nothing typed on either side is lost.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,9 +26,16 @@ struct Merged {
 Merged mergeRecords(const std::vector<Record>& base, const std::vector<Record>& ours,
                     const std::vector<Record>& theirs);
 
+// The names a merge's sides are told by: a side that is not sound is told
+// as such by its name, and as a damaged data file where it is velk.dat.
+struct MergeNames {
+    std::string base, ours, theirs;
+};
+
 // The same for three data files as bytes. A side that is not sound, or a
 // result of more than 99 records, refuses the merge; an empty base (no
 // common history) is an empty catalogue, and the merge a union.
-Fault mergeFiles(std::string_view base, std::string_view ours, std::string_view theirs, Merged& merged);
+Fault mergeFiles(std::string_view base, std::string_view ours, std::string_view theirs, Merged& merged,
+                 const MergeNames& names);
 
 }  // namespace qv

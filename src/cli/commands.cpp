@@ -42,6 +42,7 @@ std::string reason(const Fault& f)
     case Fault::NotArray: why += text::kWhyNotArray; break;
     case Fault::NotRecorded: why.append(text::kWhyNotRecorded).append(f.detail); break;
     case Fault::Damaged: why += text::kWhyDamaged; break;
+    case Fault::NotSound: why += text::kWhyNotSound; break;
     case Fault::Full: why += text::kWhyFull; break;
     case Fault::TooLong: why += text::kWhyTooLong; break;
     case Fault::NotOneWord: why += text::kWhyNotOneWord; break;

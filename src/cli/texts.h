@@ -28,6 +28,7 @@ inline constexpr T kOutOfMemory = "out of memory";
 inline constexpr T kTryHelp = "Try 'quorvane --help' for more information.";
 inline constexpr T kDidYouMean = "Did you mean '";
 inline constexpr T kWhyDamaged = "the data file is damaged; see 'quorvane check', or 'quorvane recover'";
+inline constexpr T kWhyNotSound = "not a sound catalogue";
 inline constexpr T kWhyFull = "the data file would hold more than 99 records";
 inline constexpr T kWhyTooLong = "a name or serial holds more than 59 bytes";
 inline constexpr T kWhyNotOneWord = "a serial is one word and a name one line";

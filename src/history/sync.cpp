@@ -60,7 +60,7 @@ std::string dataNow()
 // Brings in the commit `theirs`, under the lock: the remote's catalogue
 // taken as it is where this one has not moved since, merged record by
 // record otherwise. velk.dat changes through the commit step alone.
-Refused bringIn(const std::string& remote, const std::string& theirs, Synced& synced)
+Refused bringIn(const std::string& remote, const std::string& ref, const std::string& theirs, Synced& synced)
 {
     if (::access(".git/MERGE_HEAD", F_OK) == 0)
         (void)runGit({"merge", "--quit"});  // a sync killed halfway: its merge is made again
@@ -75,7 +75,12 @@ Refused bringIn(const std::string& remote, const std::string& theirs, Synced& sy
     const std::string theirsData = dataAt(theirs);
     const bool forward = baseId == headId && dataAt(headId) == ours;
     Merged merged;
-    if (Fault f = mergeFiles(forward ? ours : baseId.empty() ? "" : dataAt(baseId), ours, theirsData, merged))
+    // A side that is not sound named as git names it: origin/main:velk.dat.
+    const std::string branch = ref.rfind("refs/heads/", 0) == 0 ? ref.substr(11) : ref;
+    const std::string theirsName = remote + "/" + branch + ":" + kDataFile;
+    const std::string baseData = forward ? ours : baseId.empty() ? "" : dataAt(baseId);
+    const std::string baseName = forward ? kDataFile : baseId.substr(0, 7) + ":" + kDataFile;
+    if (Fault f = mergeFiles(baseData, ours, theirsData, merged, {baseName, kDataFile, theirsName}))
         return {Refusal::None, {}, f};
     synced.added = merged.added, synced.removed = merged.removed, synced.both = merged.both;
     synced.merged = true;
@@ -172,7 +177,7 @@ Refused sync(Synced& synced)
         if (lock.failure())
             return {Refusal::None, {}, lock.failure()};
         if (!theirs.empty())
-            if (Refused r = bringIn(synced.remote, theirs, synced))
+            if (Refused r = bringIn(synced.remote, ref, theirs, synced))
                 return r;
     }
     if (!theirs.empty() && runGit({"merge-base", "--is-ancestor", "HEAD", theirs}).ok())

@@ -192,7 +192,8 @@ void say(const Fault& f)
     case Fault::IsData: cannot(text::kVerbWrite, f.file, text::kWhyIsData); break;
     case Fault::IsBackup: cannot(text::kVerbWrite, f.file, text::kWhyIsBackup); break;
     case Fault::IsOwn: cannot(text::kVerbWrite, f.file, text::kWhyIsOwn); break;
-    case Fault::Damaged: printLine(text::kDamaged); break;
+    case Fault::Damaged:
+    case Fault::NotSound: printLine(text::kDamaged); break;
     case Fault::Full: printLine(text::kFull); break;
     case Fault::TooLong: printLine(text::kTooLong), printLine(text::kCanceled); break;
     case Fault::NotOneWord:

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Through the bytes of the three files: sound and within 99, or refused.
     qv::Merged fromFiles;
     const qv::Fault f = qv::mergeFiles(base.empty() ? "" : qv::catalogueOf(base), qv::catalogueOf(ours),
-                                       qv::catalogueOf(theirs), fromFiles);
+                                       qv::catalogueOf(theirs), fromFiles, {"base", "ours", "theirs"});
     const bool fits = ours.size() <= 99 && theirs.size() <= 99 && base.size() <= 99 && got.size() <= 99;
     require(bool(f) != fits, "the merge of sound files was refused, or one beyond 99 records taken");
     if (!f) {
