@@ -123,8 +123,12 @@ Refused log(int count, std::vector<Entry>& entries)
         args.push_back("-n" + std::to_string(count));
     args.insert(args.end(), {"--", kDataFile});
     const GitRun run = runGit(args);
+    if (!run.ok() && !run.missing && !inRepository())
+        return {Refusal::NoRepository, {}, {}};
+    if (!run.ok() && !run.missing && !runGit({"rev-parse", "--verify", "--quiet", "HEAD"}).ok())
+        return {};  // a repository without a commit yet: nothing recorded
     if (!run.ok())
-        return run.missing ? failed(run) : inRepository() ? failed(run) : Refused{Refusal::NoRepository, {}, {}};
+        return failed(run);
     std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);) {
         const std::size_t a = line.find('\x1f'), b = line.find('\x1f', a + 1);
@@ -139,7 +143,9 @@ Outcome restore(const std::string& revision, Refused& refused)
     const GitRun id = runGit({"rev-parse", "--short", "--verify", "--quiet", revision + "^{commit}"});
     const GitRun data = id.ok() ? runGit({"show", firstLine(id.out) + ":" + kDataFile}) : GitRun{};
     if (!id.ok() || !data.ok()) {
-        refused = id.missing ? failed(id) : Refused{Refusal::NoRevision, revision, {}};
+        refused = id.missing  ? failed(id)
+            : !inRepository() ? Refused{Refusal::NoRepository, {}, {}}
+                              : Refused{Refusal::NoRevision, revision, {}};
         return fault(Fault::NoSource, revision);
     }
     Done done(Done::Restore);
