@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sstream>
+#include <string_view>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -140,12 +142,20 @@ std::string GitRun::why() const
 {
     if (missing)
         return "git is not installed";
-    std::string last = err;
-    while (!last.empty() && (last.back() == '\n' || last.back() == '\r'))
-        last.pop_back();
-    last.erase(0, last.find_last_of('\n') + 1);
-    if (!last.empty())
-        return last;
+    // git's first words are the cause ("Host key verification failed.",
+    // "'x' does not appear to be a git repository", a hook's own); what
+    // follows is its general advice.
+    std::istringstream lines(err);
+    for (std::string line; std::getline(lines, line);) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        if (line.empty() || line.rfind("hint:", 0) == 0 || line.rfind("warning:", 0) == 0)
+            continue;
+        for (const char* noise : {"fatal: ", "error: "})
+            if (line.rfind(noise, 0) == 0)
+                line.erase(0, std::string_view(noise).size());
+        return line;
+    }
     return status < 0 ? "git could not be run" : "git ended with status " + std::to_string(status);
 }
 
