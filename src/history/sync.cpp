@@ -167,6 +167,12 @@ Refused sync(Synced& synced)
             return {Refusal::None, {}, lock.failure()};
         if (Refused r = setUp())
             return r;
+        // A change whose recording failed goes out all the same: committed
+        // first, as the next recorded change would have.
+        if (runGit({"diff", "--quiet", "HEAD", "--", kDataFile}).status == 1)
+            if (const GitRun run = commitAs({"--quiet", "-m", std::string(text::kAsItStands), "--", kDataFile});
+                !run.ok())
+                return failed(run);
     }
     std::string ref;
     if (Refused r = upstream(synced.remote, ref))

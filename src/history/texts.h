@@ -13,6 +13,7 @@ inline constexpr T kFallbackEmail = "quorvane@localhost";
 
 inline constexpr T kFirstCommit = "Start the catalogue's history";
 inline constexpr T kRecover = "Recover the backup";
+inline constexpr T kAsItStands = "Record the catalogue as it stands";
 inline constexpr T kNotSound = "not a sound catalogue";
 inline constexpr T kSync = "Sync with ";
 
