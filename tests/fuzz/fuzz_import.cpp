@@ -3,6 +3,9 @@
 // and there are at most 99 of them, with exactly those records; otherwise it
 // names the first ten lines that stand in the way and counts the rest. The
 // model below knows the rules from the manual, not from the program's code.
+// The same bytes read as JSON: refused, or at most 99 records the data file
+// can hold (no newline, none of ( ) [ ] * ? #) that come back the same
+// through the array `list --json` writes.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -10,6 +13,7 @@
 #include <vector>
 
 #include "catalog/import.h"
+#include "cli/json.h"
 #include "oracle.h"
 
 namespace {
@@ -29,6 +33,14 @@ bool acceptable(std::string_view line, qv::NewRecord& r)
     };
     return r.name.size() <= 59 && r.serial.size() <= 59 && !r.serial.empty() && !holds(r.name, "()[]*?#")
         && !holds(r.serial, "()[]*?# ") && !control(r.name) && !control(r.serial);
+}
+
+bool holdable(const qv::NewRecord& r) { return (r.name + r.serial).find_first_of("\n()[]*?#") == std::string::npos; }
+
+bool same(const std::vector<qv::NewRecord>& a, const std::vector<qv::NewRecord>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const auto& x, const auto& y) { return x.name == y.name && x.serial == y.serial; });
 }
 
 // The records, and the numbers of the lines that cannot be taken.
@@ -89,9 +101,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             require(f.named[i].line == bad[i], "another line was named than the model's");
         require(f.more == static_cast<int>(bad.size() - f.named.size()), "the lines not named were miscounted");
     } else {
-        require(got.size() == want.size(), "another number of records than the model's");
-        for (std::size_t i = 0; i < got.size(); ++i)
-            require(got[i].name == want[i].name && got[i].serial == want[i].serial, "another record than the model's");
+        require(same(got, want), "other records than the model's");
+    }
+    std::vector<qv::NewRecord> taken, again;
+    if (!qv::cli::readJson(input, taken)) {
+        std::vector<qv::Record> coded;
+        coded.reserve(taken.size());
+        for (const qv::NewRecord& r : taken)
+            coded.push_back({static_cast<int>(coded.size()) + 1, r.name, r.serial});
+        require(taken.size() <= 99 && std::all_of(taken.begin(), taken.end(), holdable),
+                "JSON took what cannot be held");
+        require(!qv::cli::readJson(qv::cli::recordsJson(coded), again) && same(again, taken), "JSON did not come back");
     }
     return 0;
 }
