@@ -150,6 +150,9 @@ Outcome restore(const std::string& revision, Refused& refused)
     }
     Done done(Done::Restore);
     done.source = firstLine(id.out);
+    std::vector<Record> records;
+    if (readRecords(data.out, records))  // that velk.dat, not this one
+        return fault(Fault::NotSound, done.source + ":" + kDataFile);
     return replaceData(data.out, &done);
 }
 
