@@ -1,4 +1,5 @@
 // The history read back (the log, a restore) and the sync with a remote.
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 
@@ -171,7 +172,13 @@ Refused sync(Synced& synced)
         if (Refused r = setUp())
             return r;
         // A change whose recording failed goes out all the same: committed
-        // first, as the next recorded change would have.
+        // first, as the next recorded change would have. A catalogue that is
+        // not sound is refused before anything is recorded.
+        std::vector<Record> records;
+        if (::access(kDataFile, F_OK) != 0)
+            return {Refusal::None, {}, ioError(IoError::Open, kDataFile, errno)};
+        if (readRecords(dataNow(), records))
+            return {Refusal::None, {}, fault(Fault::Damaged, kDataFile)};
         if (runGit({"diff", "--quiet", "HEAD", "--", kDataFile}).status == 1)
             if (const GitRun run = commitAs({"--quiet", "-m", std::string(text::kAsItStands), "--", kDataFile});
                 !run.ok())
