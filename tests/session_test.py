@@ -83,7 +83,11 @@ def difference(want, got):  # None where `got` matches `want`; else where in `go
         later = want.find("{skip}", skip + 6)
         after = want[skip + 6 : later if later >= 0 else None]
         found = got.find(after, g) if later >= 0 else len(got) - min(len(got) - g, len(after))
-        if found < 0 or PROMPT in got[g:found]:
+        if found < 0 or got[found:found + len(after)] != after:  # it lies where the longest start of it ends
+            k = next((k for k in range(len(after), 0, -1) if got.find(after[:k], g) >= 0), 0)
+            g, w = got.find(after[:k], g) if k else g, skip + 6
+            break
+        if PROMPT in got[g:found]:
             break  # a skip never passes over a menu prompt: it stays inside one operation
         g, w = found, skip + 6
     same = 0
