@@ -48,6 +48,18 @@ void pieces(std::string_view s, Run run, Stray stray)
         run(s.substr(start, at - start));
 }
 
+// Hands `each` every character of `run` (whole characters only), with its
+// code point.
+template <typename Each>
+void characters(std::string_view run, Each each)
+{
+    utf8proc_int32_t cp;
+    for (std::size_t n; !run.empty(); run.remove_prefix(n)) {
+        n = character(run, cp);
+        each(cp, run.substr(0, n));
+    }
+}
+
 }  // namespace
 
 std::string caseFold(std::string_view bytes)
@@ -87,19 +99,17 @@ std::string escapeText(std::string_view bytes)
     pieces(
         bytes,
         [&](std::string_view run) {
-            utf8proc_int32_t cp;
-            for (std::size_t n; !run.empty(); run.remove_prefix(n)) {
-                n = character(run, cp);
+            characters(run, [&](utf8proc_int32_t cp, std::string_view ch) {
                 if (cp < 0x20 || cp == 0x7f)
                     control(static_cast<unsigned char>(cp));
                 else if (cp == '\\')
                     out += "\\\\";
                 else if (cp >= 0x80 && cp < 0xa0)  // C1: a terminal's controls as well
-                    for (char b : run.substr(0, n))
+                    for (char b : ch)
                         hex(static_cast<unsigned char>(b));
                 else
-                    out.append(run.substr(0, n));
-            }
+                    out.append(ch);
+            });
         },
         hex);
     return out;
@@ -113,15 +123,13 @@ std::string toUtf8(std::string_view bytes)
         bytes,
         [&](std::string_view run) {
             // A character of the stray range itself goes byte by byte.
-            utf8proc_int32_t cp;
-            for (std::size_t n; !run.empty(); run.remove_prefix(n)) {
-                n = character(run, cp);
+            characters(run, [&](utf8proc_int32_t cp, std::string_view ch) {
                 if (cp >= kFirstStray)
-                    for (char b : run.substr(0, n))
+                    for (char b : ch)
                         stray(static_cast<unsigned char>(b));
                 else
-                    out.append(run.substr(0, n));
-            }
+                    out.append(ch);
+            });
         },
         stray);
     return out;
