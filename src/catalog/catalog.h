@@ -74,14 +74,14 @@ Fault readWhole(const std::string& name, std::string& bytes);
 
 // What a change did, told to whoever records the catalogue's history.
 struct Done {
-    enum Kind { Add, Import, Edit, Delete, Load, Recover, Restore, Merge } kind;
+    enum Kind { Add, Import, Edit, Delete, Load, Recover, Restore, Merge, Sync } kind;
     explicit Done(Kind what) : kind(what) {}
     std::vector<int> codes;                // Add, Import: the new codes; Edit: its code; Delete: the codes removed
     std::vector<std::string> names;        // Add: the new names; Edit: the new name, where it changed
     bool serial = false;                   // Edit: the serial changed
     int records = -1;                      // Load, Restore, Merge: the records the new file holds; -1: damaged
-    std::string source;                    // Load, Merge: the file; Restore: the revision
-    int added = 0, removed = 0, both = 0;  // Merge: what came in, went, was kept twice
+    std::string source;                    // Load, Merge: the file; Restore: the revision; Sync: the remote
+    int added = 0, removed = 0, both = 0;  // Merge, Sync: what came in, went, was kept twice
 };
 // Records each change once it is made, under the same lock as the change.
 // What it cannot do is told after the change, which stands all the same.

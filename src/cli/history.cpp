@@ -2,6 +2,8 @@
 // sync, the merges, the log, a restore, and the diff's view of a catalogue.
 #include <nlohmann/json.hpp>
 
+#include <unistd.h>
+
 #include "catalog/catalog.h"
 #include "catalog/merge.h"
 #include "cli/commands.h"
@@ -30,6 +32,13 @@ int refuse(const Args& a, const history::Refused& r)
     case Refusal::NoBranch: return complain(a.cmd, "", text::kWhyNoBranch);
     case Refusal::Git: return complain(a.cmd, "", r.detail);
     case Refusal::Pushed: return complain(a.cmd, "", std::string(text::kWhyNotPushed) + r.detail);
+    case Refusal::Rebasing: return complain(a.cmd, "", text::kWhyRebasing);
+    case Refusal::Unfinished:
+    case Refusal::Linked: return complain(a.cmd, "", r.detail);
+    case Refusal::Deleted: return complain(a.cmd, r.detail, text::kWhyDeleted);
+    case Refusal::OwnName: return complain(a.cmd, r.detail, text::kWhyOwnName);
+    case Refusal::GitLink: return complain(a.cmd, r.detail, text::kWhyGitLink);
+    case Refusal::BothChanged: return complain(a.cmd, r.detail, text::kWhyBothChanged);
     }
     return kFailed;
 }
@@ -52,6 +61,12 @@ int gitCommand(const Args& a)
 int syncCommand(const Args& a)
 {
     history::Synced s;
+    if (::isatty(STDERR_FILENO))  // a person waits: say on what
+        s.waiting = [&s](bool pushing) {
+            const std::string line = std::string(pushing ? text::kPushing : text::kFetching) + escapeText(s.remote)
+                + std::string(text::kWaiting);
+            (void)!::write(STDERR_FILENO, line.data(), line.size());
+        };
     const history::Refused refused = history::sync(s);
     if (refused && refused.why != Refusal::Pushed)
         return refuse(a, refused);
@@ -71,12 +86,14 @@ int syncCommand(const Args& a)
         print(line + (s.pushed ? "; pushed\n" : refused ? "; not pushed\n" : "; nothing to push\n"));
     }
     if (s.after)
-        done(a, Outcome::done(s.after));
+        complain(a.cmd, "", std::string(text::kWhyMergeWaits) + s.after.detail);
     return refused ? refuse(a, refused) : kDone;
 }
 
 int mergeCommand(const Args& a)
 {
+    if (history::keptAsLink())
+        return complain(a.cmd, kDataFile, text::kWhyGitLink);
     Merged merged;
     const Outcome outcome = mergeFile(a.pos[0], a.base ? &*a.base : nullptr, &merged);
     if (outcome.made() && merged.both)

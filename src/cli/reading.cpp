@@ -7,6 +7,7 @@
 #include "cli/status.h"
 #include "cli/texts.h"
 #include "cli/unicode.h"
+#include "history/history.h"
 
 namespace qv::cli {
 
@@ -53,6 +54,8 @@ int checkCommand(const Args& a)
         complain(a.cmd, copy, text::kWhyConflictCopy);
     if (holdsConflictMarkers())
         complain(a.cmd, kDataFile, text::kWhyConflicted);
+    if (history::keptAsLink())
+        return complain(a.cmd, kDataFile, text::kWhyGitLink);
     Counts counts;
     if (Fault f = checkFile(counts))
         return fail(a, f);

@@ -71,6 +71,18 @@ inline constexpr T kWhyNoRemote = "no such remote; add one with 'quorvane git re
 inline constexpr T kWhyConflicted = "it holds git's conflict markers, from a pull without the merge driver; "
                                     "run 'quorvane git merge --abort', then 'quorvane sync'";
 inline constexpr T kWhyNoBranch = "not on a branch; switch to one with 'quorvane git switch BRANCH'";
+inline constexpr T kWhyRebasing = "a rebase is in progress; finish it with 'quorvane git rebase --continue' "
+                                  "or drop it with 'quorvane git rebase --abort'";
+inline constexpr T kWhyDeleted = "the remote's branch deleted the catalogue; nothing was changed here";
+inline constexpr T kWhyOwnName = "a file of this program's own, which a remote never brings; nothing was changed";
+inline constexpr T kWhyGitLink = "git keeps it as a symbolic link, which the catalogue never follows in a "
+                                 "repository; put the catalogue's file itself in its place";
+inline constexpr T kWhyBothChanged = "changed both here and on the remote; bring the two in line with git, "
+                                     "then sync; nothing was changed";
+inline constexpr T kWhyMergeWaits = "the merged catalogue stands, and the next sync or change records its merge: ";
+inline constexpr T kFetching = "sync: fetching from ";
+inline constexpr T kPushing = "sync: pushing to ";
+inline constexpr T kWaiting = "\xE2\x80\xA6\n";  // an ellipsis
 inline constexpr T kWhyNoRevision = "no such revision, or no velk.dat in it";
 inline constexpr T kWhyNotPushed = "what is here stays, and the next sync sends it; the push failed: ";
 inline constexpr T kWhyBoth = " records were edited on both sides: both versions are kept";

@@ -4,6 +4,7 @@
 // record and writes velk.dat only through the catalogue's own commit step.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,27 @@
 namespace qv::history {
 
 // Why a git operation could not be done, beyond the catalogue's faults.
-enum class Refusal { None, NoGit, NoRepository, NoRemote, Conflicted, NoRevision, NoBranch, Git, Pushed };
+enum class Refusal {
+    None,
+    NoGit,
+    NoRepository,
+    NoRemote,
+    Conflicted,
+    NoRevision,
+    NoBranch,
+    Git,
+    Pushed,
+    Rebasing,     // a rebase is in progress
+    Unfinished,   // a merge that is not the program's own is in progress
+    Deleted,      // the remote's branch deleted velk.dat: detail names it
+    OwnName,      // the remote's tree holds one of the program's own names: detail
+    GitLink,      // velk.dat is kept by git as a symbolic link: detail names where
+    Linked,       // velk.dat here is a symbolic link, which git would keep as one
+    BothChanged,  // a file beside velk.dat was changed on both sides: detail
+};
 struct Refused {
     Refusal why = Refusal::None;
-    std::string detail;  // git's own words, or the revision
+    std::string detail;  // git's own words, the revision, or the file
     Fault fault;         // the catalogue's, where it refused
     explicit operator bool() const { return why != Refusal::None || bool(fault); }
 };
@@ -24,6 +42,9 @@ struct Refused {
 // Whether the catalogue's folder holds a git repository: history is on
 // where it does and tracks velk.dat.
 bool inRepository();
+// Whether git keeps velk.dat as a symbolic link (a link another machine
+// committed): the program never reads or writes through such a link.
+bool keptAsLink();
 // Records every change of the run as a commit of velk.dat alone, where
 // history is on; chosen at the start of a run that may change the catalogue.
 Recorder& recorder();
@@ -51,7 +72,10 @@ struct Synced {
     int added = 0, removed = 0, both = 0;
     bool merged = false;  // the catalogue changed
     bool pushed = false;  // something went out
-    Fault after;          // what went wrong once the catalogue had changed
+    Fault after;          // what went wrong once the catalogue had changed: its
+                          // merge then waits for the next sync or change
+    // Told before the network is waited for: fetching, or pushing.
+    std::function<void(bool pushing)> waiting;
 };
 // Brings the catalogue in line with the branch's upstream (or origin).
 Refused sync(Synced& synced);

@@ -3,14 +3,17 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "catalog/layout.h"
 #include "file/lock.h"
 #include "file/path.h"
 #include "history/history.h"
+#include "history/merging.h"
 #include "history/run.h"
 #include "history/texts.h"
+#include "history/tree.h"
 
 namespace qv::history {
 
@@ -53,21 +56,34 @@ GitRun commitAs(const std::vector<std::string>& args)
 
 namespace {
 
+// velk.dat is a symbolic link the user made: git would keep the link, not
+// the catalogue it leads to.
+bool linked()
+{
+    struct stat st {};
+    return ::lstat(kDataFile, &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 class GitRecorder final : public Recorder {
 public:
     Fault record(const Done& done) override
     {
         if (!inRepository())
             return {};
+        if (done.kind == Done::Sync)
+            return recordSync();
+        if (linked())
+            return notRecorded(std::string(text::kLinked));
+        // A sync's merge still to be committed goes first, as it came first.
+        if (Refused r = finishMerge())
+            return notRecorded(r.detail);
         const GitRun run = commitAs({"--quiet", "--allow-empty", "-m", messageOf(done), "--", kDataFile});
         if (run.ok())
             return {};
         // A repository that does not keep the catalogue: nothing to record.
         if (!run.missing && !runGit({"ls-files", "--error-unmatch", "--", kDataFile}).ok())
             return {};
-        Fault f = fault(Fault::NotRecorded);
-        f.detail = run.why();
-        return f;
+        return notRecorded(run.why());
     }
 };
 
@@ -98,11 +114,47 @@ void writeNew(const char* name, std::string_view text)
     out << text;
 }
 
-Refused failed(const GitRun& run) { return {run.missing ? Refusal::NoGit : Refusal::Git, run.why(), {}}; }
+// The driver's command for git's config, which expands %A, %O and %B in it:
+// a % of the program's own path is written %%.
+std::string escapedPercent(const std::string& command)
+{
+    std::string out;
+    for (char c : command)
+        out += c == '%' ? std::string("%%") : std::string(1, c);
+    return out;
+}
+
+// The attributes of velk.dat where nothing in the folder can undo them: git
+// reads .git/info/attributes above any .gitattributes a remote brings.
+void writeAttributes()
+{
+    (void)::mkdir(".git/info", 0777);
+    std::ifstream in(".git/info/attributes");
+    std::string had((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (had.find(text::kKeptAttributes) != std::string::npos)
+        return;
+    std::ofstream out(".git/info/attributes", std::ios::app);
+    out << (had.empty() || had.back() == '\n' ? "" : "\n") << text::kKeptAttributes;
+}
 
 }  // namespace
 
+Fault notRecorded(const std::string& why)
+{
+    Fault f = fault(Fault::NotRecorded);
+    f.detail = why;
+    return f;
+}
+
 bool inRepository() { return ::access(".git", F_OK) == 0; }
+
+bool keptAsLink()
+{
+    if (!inRepository())
+        return false;
+    const GitRun run = runGit({"ls-files", "--stage", "--", kDataFile});
+    return run.out.starts_with("120000 ");
+}
 
 Recorder& recorder()
 {
@@ -127,6 +179,9 @@ std::string messageOf(const Done& done)
             + (done.records < 0 ? std::string(text::kNotSound) : std::to_string(done.records) + many);
     case Done::Recover: return std::string(text::kRecover);
     case Done::Restore: return "Restore " + plain(done.source);
+    case Done::Sync:
+        return std::string(text::kSync) + plain(done.source) + ": " + std::to_string(done.added) + " added, "
+            + std::to_string(done.removed) + " removed";
     case Done::Merge:
         return "Merge " + plain(done.source) + ": " + std::to_string(done.added) + " added, "
             + std::to_string(done.removed) + " removed"
@@ -139,9 +194,13 @@ Refused setUp()
 {
     writeNew(".gitignore", text::kIgnore);
     writeNew(".gitattributes", text::kAttributes);
+    writeAttributes();
     const std::string program = quoted(self());
-    for (const auto& [key, value] : {std::pair<std::string, std::string>{"merge.quorvane.name", text::kDriverName},
-                                     {"merge.quorvane.driver", program + " merge-driver %O %A %B"},
+    // core.symlinks=false: git never makes a link in the folder, whatever a
+    // remote's tree holds.
+    for (const auto& [key, value] : {std::pair<std::string, std::string>{"core.symlinks", "false"},
+                                     {"merge.quorvane.name", std::string(text::kDriverName)},
+                                     {"merge.quorvane.driver", escapedPercent(program) + " merge-driver %O %A %B"},
                                      {"diff.quorvane.textconv", program + " textconv"}})
         if (const GitRun run = runGit({"config", key, value}); !run.ok())
             return failed(run);
@@ -150,6 +209,8 @@ Refused setUp()
     if (::access(kDataFile, F_OK) != 0)
         if (const Outcome created = createData(); !created.made())
             return {Refusal::None, {}, created.fault()};
+    if (linked())
+        return {Refusal::Linked, std::string(text::kLinked), {}};
     if (const GitRun run = runGit({"add", "--", kDataFile, ".gitignore", ".gitattributes"}); !run.ok())
         return failed(run);
     if (const GitRun run = commitAs({"--quiet", "-m", std::string(text::kFirstCommit)}); !run.ok())

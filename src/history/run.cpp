@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +32,9 @@ constexpr std::size_t kErrKept = 4096;
 struct Pipe {
     int fd[2] = {-1, -1};
     bool open() { return ::pipe2(fd, O_CLOEXEC) == 0; }
+    // A socket pair, so that writing to a git that has gone away fails
+    // with EPIPE instead of raising SIGPIPE here.
+    bool openSocket() { return ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fd) == 0; }
     void close(int end)
     {
         if (fd[end] >= 0)
@@ -43,30 +47,62 @@ struct Pipe {
     ~Pipe() { close(0), close(1); }
 };
 
-// The environment git runs in: ours, and what keeps it from waiting on a
-// person at a screen that may not be there.
+// The variables by which git finds a repository other than the folder's
+// (as `git rev-parse --local-env-vars` lists them): a hook or a dotfiles
+// set-up may have exported them, and the catalogue's folder alone decides.
+constexpr std::string_view kElsewhere[] = {
+    "GIT_ALTERNATE_OBJECT_DIRECTORIES", "GIT_CONFIG",       "GIT_CONFIG_PARAMETERS",     "GIT_CONFIG_COUNT",
+    "GIT_OBJECT_DIRECTORY",             "GIT_DIR",          "GIT_WORK_TREE",             "GIT_IMPLICIT_WORK_TREE",
+    "GIT_GRAFT_FILE",                   "GIT_INDEX_FILE",   "GIT_NO_REPLACE_OBJECTS",    "GIT_REPLACE_REF_BASE",
+    "GIT_PREFIX",                       "GIT_SHALLOW_FILE", "GIT_INTERNAL_SUPER_PREFIX", "GIT_COMMON_DIR",
+};
+
+bool elsewhere(std::string_view entry)
+{
+    const std::string_view name = entry.substr(0, entry.find('='));
+    for (std::string_view var : kElsewhere)
+        if (name == var)
+            return true;
+    return false;
+}
+
+// The environment git runs in: ours, less what would point it at another
+// repository, and what keeps it from waiting on a person at a screen that
+// may not be there.
 std::vector<std::string> environment(const std::vector<std::string>& extra)
 {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)
-        env.emplace_back(*e);
+        if (!elsewhere(*e))
+            env.emplace_back(*e);
     for (const char* set : {"GIT_EDITOR=true", "GIT_PAGER=cat", "GIT_MERGE_AUTOEDIT=no"})
         env.emplace_back(set);
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
 }
 
-// Reads both pipes to their ends, whichever speaks first.
-void drain(Pipe& out, Pipe& err, GitRun& run, const GitOptions& options)
+// Reads both pipes to their ends, whichever speaks first, and gives git its
+// input as it takes it.
+void drain(Pipe& out, Pipe& err, Pipe& in, GitRun& run, const GitOptions& options)
 {
     char buf[65536];
     bool taking = true;
-    pollfd fds[2] = {{out.fd[0], POLLIN, 0}, {err.fd[0], POLLIN, 0}};
+    std::string_view input = options.input;
+    pollfd fds[3] = {{out.fd[0], POLLIN, 0}, {err.fd[0], POLLIN, 0}, {in.fd[1], POLLOUT, 0}};
+    if (input.empty())
+        in.close(1), fds[2].fd = -1;
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-        if (::poll(fds, 2, -1) < 0) {
+        if (::poll(fds, 3, -1) < 0) {
             if (errno == EINTR)
                 continue;
             break;
+        }
+        if (fds[2].fd >= 0 && fds[2].revents != 0) {  // the socket's end git reads is its fd[0]
+            const ssize_t n = (fds[2].revents & POLLOUT) ? ::send(fds[2].fd, input.data(), input.size(), MSG_DONTWAIT | MSG_NOSIGNAL) : -1;
+            if (n > 0)
+                input.remove_prefix(static_cast<std::size_t>(n));
+            if ((n < 0 && errno != EINTR && errno != EAGAIN) || input.empty())
+                in.close(1), fds[2].fd = -1;  // all given, or git stopped taking it
         }
         for (int k = 0; k < 2; ++k) {
             if (fds[k].fd < 0 || fds[k].revents == 0)
@@ -142,6 +178,11 @@ std::string GitRun::why() const
 {
     if (missing)
         return "git is not installed";
+    // A lock file a killed git left: the file to remove, not git's story.
+    for (const char* lock : {"index.lock", "config.lock", "HEAD.lock"})
+        if (err.find(std::string(lock) + "': File exists") != std::string::npos
+            || (std::string_view(lock) == "config.lock" && err.find("could not lock config file") != std::string::npos))
+            return std::string(text::kRemoveLock) + lock + std::string(text::kIfNoGit);
     // git's first words are the cause ("Host key verification failed.",
     // "'x' does not appear to be a git repository", a hook's own); what
     // follows is its general advice.
@@ -162,8 +203,9 @@ std::string GitRun::why() const
 GitRun runGit(const std::vector<std::string>& args, const GitOptions& options)
 {
     GitRun run = runOnce(args, options, false);
-    // An identity git still could not make up: once more, with the program's.
-    if (options.ownIdentity && !run.ok()
+    // An identity git still could not make up: once more, with the program's
+    // (never a command whose output the user has already seen).
+    if (options.ownIdentity && !options.passThrough && !run.ok()
         && (run.err.find("user.email") != std::string::npos || run.err.find("user.name") != std::string::npos))
         run = runOnce(args, options, true);
     return run;
@@ -174,8 +216,8 @@ namespace {
 GitRun runOnce(const std::vector<std::string>& args, const GitOptions& options, bool email)
 {
     GitRun run;
-    Pipe out, err;
-    if (!options.passThrough && (!out.open() || !err.open()))
+    Pipe out, err, in;
+    if (!options.passThrough && (!out.open() || !err.open() || !in.openSocket()))
         return run;
     std::vector<std::string> words{"git"}, env = environment(options.env);
     words.insert(words.end(), args.begin(), args.end());
@@ -193,6 +235,8 @@ GitRun runOnce(const std::vector<std::string>& args, const GitOptions& options, 
     posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attr);
     if (!options.passThrough) {
+        // Its input is what it is given, never the user's answers to the menu.
+        posix_spawn_file_actions_adddup2(&actions, in.fd[0], STDIN_FILENO);
         posix_spawn_file_actions_adddup2(&actions, out.fd[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2(&actions, err.fd[1], STDERR_FILENO);
     }
@@ -212,8 +256,9 @@ GitRun runOnce(const std::vector<std::string>& args, const GitOptions& options, 
     }
     out.close(1);
     err.close(1);
+    in.close(0);
     if (!options.passThrough)
-        drain(out, err, run, options);
+        drain(out, err, in, run, options);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

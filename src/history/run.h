@@ -27,6 +27,7 @@ struct GitOptions {
     // taking it (the rest is dropped).
     std::function<bool(std::string_view)> sink;
     std::vector<std::string> env;  // NAME=VALUE added to the environment
+    std::string input;             // its standard input (none: an empty one)
     // The program's own commit or merge: a fallback identity where the user
     // has none (the user's own always wins).
     bool ownIdentity = false;

@@ -1,4 +1,6 @@
-// The history read back (the log, a restore) and the sync with a remote.
+// The sync with a remote: the remote's branch fetched, the commit that came
+// in merged record by record by id, velk.dat written through the catalogue's
+// commit step alone, the result recorded and pushed.
 #include <cerrno>
 #include <fstream>
 #include <sstream>
@@ -9,22 +11,44 @@
 #include "catalog/merge.h"
 #include "file/lock.h"
 #include "history/history.h"
+#include "history/merging.h"
 #include "history/run.h"
 #include "history/texts.h"
+#include "history/tree.h"
 
 namespace qv::history {
 
 namespace {
 
-std::string firstLine(const std::string& out) { return out.substr(0, out.find('\n')); }
+// What the recorder makes of the sync's velk.dat once the commit step has
+// written it: the branch moved to `theirs`, or a merge of it in `tree`.
+struct Bringing {
+    bool forward = false;
+    std::string head, theirs, tree, message;
+};
+const Bringing* pending = nullptr;
 
-Refused failed(const GitRun& run) { return {run.missing ? Refusal::NoGit : Refusal::Git, run.why(), {}}; }
+bool exists(const char* path) { return ::access(path, F_OK) == 0; }
 
-// velk.dat as `revision` holds it; an empty catalogue where it holds none.
-std::string dataAt(const std::string& revision)
+// The catalogue as it stands, as bytes.
+std::string dataNow()
 {
-    GitRun run = runGit({"show", revision + ":" + kDataFile});
-    return run.ok() ? std::move(run.out) : headerLine(0) + "\n";
+    std::ifstream in(kDataFile, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// One of the program's own names (those its .gitignore keeps out), which a
+// remote's tree must never bring into the folder.
+bool ownName(const std::string& name)
+{
+    std::istringstream lines{std::string(text::kIgnore)};
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] != '#'
+            && (name == line || (line.back() == '*' && name.starts_with(line.substr(0, line.size() - 1)))))
+            return true;
+    return false;
 }
 
 // The remote and its branch that the current branch follows: its upstream,
@@ -39,6 +63,8 @@ Refused upstream(std::string& remote, std::string& ref)
     const std::string branch = firstLine(head.out);
     const GitRun up =
         runGit({"for-each-ref", "--format=%(upstream:remotename) %(upstream:remoteref)", "refs/heads/" + branch});
+    if (!up.ok())
+        return failed(up);
     const std::string line = firstLine(up.out);
     remote = line.substr(0, line.find(' '));
     ref = line.find(' ') == std::string::npos ? "" : line.substr(line.find(' ') + 1);
@@ -49,112 +75,163 @@ Refused upstream(std::string& remote, std::string& ref)
     return {};
 }
 
-// The catalogue as it stands, as bytes.
-std::string dataNow()
+// The remote-tracking ref the sync fetches into: a fetch updates it at
+// once, so whatever it holds is a commit of that branch.
+std::string trackingRef(const std::string& remote, const std::string& ref)
 {
-    std::ifstream in(kDataFile, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return "refs/remotes/" + remote + "/" + (ref.starts_with("refs/heads/") ? ref.substr(11) : ref);
+}
+
+// What the network needs: a bounded wait for ssh to connect, unless the
+// user chose an ssh command of their own.
+GitOptions network()
+{
+    GitOptions options;
+    if (!std::getenv("GIT_SSH_COMMAND") && !std::getenv("GIT_SSH")
+        && !runGit({"config", "--get", "core.sshCommand"}).ok())
+        options.env.push_back("GIT_SSH_COMMAND=" + std::string(text::kSshCommand));
+    return options;
 }
 
 // Brings in the commit `theirs`, under the lock: the remote's catalogue
 // taken as it is where this one has not moved since, merged record by
-// record otherwise. velk.dat changes through the commit step alone.
-Refused bringIn(const std::string& remote, const std::string& ref, const std::string& theirs, Synced& synced)
+// record otherwise; the git steps that can fail made before velk.dat is.
+Refused bringIn(const std::string& remote, const std::string& theirs, const std::string& theirsName, Synced& synced)
 {
-    if (::access(".git/MERGE_HEAD", F_OK) == 0)
-        (void)runGit({"merge", "--quit"});  // a sync killed halfway: its merge is made again
-    const GitRun head = runGit({"rev-parse", "--verify", "--quiet", "HEAD"});
+    const GitRun head = runGit({"rev-parse", "--verify", "--quiet", "HEAD^{commit}"});
     if (!head.ok())
-        return {Refusal::NoRepository, {}, {}};
-    const std::string ours = dataNow(), headId = firstLine(head.out);
-    const GitRun base = runGit({"merge-base", headId, theirs});
-    const std::string baseId = base.ok() ? firstLine(base.out) : "";
+        return failed(head);
+    const std::string headId = firstLine(head.out);
+    std::string baseId;
+    if (Refused r = mergeBase(headId, theirs, baseId))
+        return r;
     if (baseId == theirs)
         return {};  // nothing came in
-    const std::string theirsData = dataAt(theirs);
-    const bool forward = baseId == headId && dataAt(headId) == ours;
+    std::vector<Item> items;
+    if (Refused r = itemsAt(theirs, items))
+        return r;
+    for (const Item& item : items)
+        if (ownName(item.name))
+            return {Refusal::OwnName, remote + ":" + item.name, {}};
+    std::string theirsData, headData, baseData;
+    bool inTheirs = false, inHead = false, inBase = false;
+    if (Refused r = dataAt(theirs, theirsName, theirsData, inTheirs))
+        return r;
+    if (Refused r = dataAt(headId, "HEAD:" + std::string(kDataFile), headData, inHead))
+        return r;
+    const std::string baseName = baseId.substr(0, 7) + ":" + kDataFile;
+    if (!baseId.empty())
+        if (Refused r = dataAt(baseId, baseName, baseData, inBase))
+            return r;
+    if (inBase && !inTheirs)
+        return {Refusal::Deleted, theirsName, {}};  // never taken as an emptied catalogue
+    const std::string ours = dataNow();
+    const bool forward = baseId == headId && headData == ours;
     Merged merged;
-    // A side that is not sound named as git names it: origin/main:velk.dat.
-    const std::string branch = ref.rfind("refs/heads/", 0) == 0 ? ref.substr(11) : ref;
-    const std::string theirsName = remote + "/" + branch + ":" + kDataFile;
-    const std::string baseData = forward ? ours : baseId.empty() ? "" : dataAt(baseId);
-    const std::string baseName = forward ? kDataFile : baseId.substr(0, 7) + ":" + kDataFile;
-    if (Fault f = mergeFiles(baseData, ours, theirsData, merged, {baseName, kDataFile, theirsName}))
+    if (Fault f = mergeFiles(baseId.empty() ? "" : baseData, ours, theirsData, merged,
+                             {forward ? kDataFile : baseName, kDataFile, theirsName}))
         return {Refusal::None, {}, f};
-    synced.added = merged.added, synced.removed = merged.removed, synced.both = merged.both;
-    synced.merged = true;
-    if (forward) {
-        // The remote's file itself, then the branch moved to it; git writes
-        // the other files, never velk.dat.
-        const Outcome taken = replaceData(theirsData, nullptr);
-        if (!taken.made())
-            return {Refusal::None, {}, taken.fault()};
-        synced.after = taken.fault();
-        if (const GitRun run = runGit({"reset", "--quiet", theirs}); !run.ok())
-            return failed(run);
-        (void)runGit({"checkout", "--quiet", "--", ".", ":(exclude)" + std::string(kDataFile)});
-        return {};
-    }
-    GitOptions own;
-    own.ownIdentity = true;
-    if (const GitRun run = runGit(
-            {"merge", "--quiet", "--no-commit", "--no-ff", "--allow-unrelated-histories", "-s", "ours", theirs}, own);
-        !run.ok())
-        return failed(run);
-    const Outcome made = replaceData(catalogueOf(merged.records), nullptr);
+    Bringing bringing{forward, headId, theirs, {}, {}};
+    const std::string bytes = forward ? theirsData : catalogueOf(merged.records);
+    if (!forward)
+        if (Refused r = mergedTree(headId, theirs, bytes, bringing.tree))
+            return r;
+    Done done(Done::Sync);
+    done.source = remote;
+    done.added = synced.added = merged.added;
+    done.removed = synced.removed = merged.removed;
+    done.both = synced.both = merged.both;
+    bringing.message = messageOf(done);
+    pending = &bringing;
+    const Outcome made = replaceData(bytes, &done);
+    pending = nullptr;
     if (!made.made())
         return {Refusal::None, {}, made.fault()};
+    synced.merged = true;
     synced.after = made.fault();
-    std::string message = std::string(text::kSync) + remote + ": " + std::to_string(merged.added) + " added, "
-        + std::to_string(merged.removed) + " removed";
-    if (const GitRun run = commitAs({"--quiet", "-a", "-m", message}); !run.ok())
-        return failed(run);
     return {};
+}
+
+// Fetches the branch into its remote-tracking ref, outside the lock (the
+// network may take its time); `theirs` stays empty where the remote has no
+// such branch yet.
+Refused fetch(const std::string& remote, const std::string& ref, bool& there)
+{
+    const GitOptions options = network();
+    const GitRun fetched = runGit(
+        {"fetch", "--quiet", "--no-write-fetch-head", "--", remote, "+" + ref + ":" + trackingRef(remote, ref)}, options);
+    there = fetched.ok();
+    if (there)
+        return {};
+    const GitRun listed = runGit({"ls-remote", "--exit-code", "--", remote, ref}, options);
+    if (listed.status == 2)
+        return {};  // a branch the remote lacks yet
+    return failed(fetched);
+}
+
+// Everything that must hold before a sync records anything, under the lock.
+Refused ready()
+{
+    if (Refused r = setUp())
+        return r;
+    if (Refused r = finishMerge())
+        return r;
+    if (keptAsLink())
+        return {Refusal::GitLink, kDataFile, {}};
+    if (!exists(kDataFile))
+        return {Refusal::None, {}, ioError(IoError::Open, kDataFile, errno)};
+    std::vector<Record> records;
+    if (readRecords(dataNow(), records))
+        return {Refusal::None, {}, fault(Fault::Damaged, kDataFile)};
+    // A change whose recording failed goes out all the same: committed
+    // first, as the next recorded change would have.
+    const GitRun diff = runGit({"diff", "--quiet", "HEAD", "--", kDataFile});
+    if (diff.status == 1)
+        if (const GitRun run = commitAs({"--quiet", "-m", std::string(text::kAsItStands), "--", kDataFile}); !run.ok())
+            return failed(run);
+    return diff.status > 1 ? failed(diff) : Refused{};
 }
 
 }  // namespace
 
-Refused log(int count, std::vector<Entry>& entries)
+Fault recordSync()
 {
-    // A change never before the one it follows, even within one second.
-    std::vector<std::string> args{"log", "--date-order", "--format=%h%x1f%aI%x1f%s"};
-    if (count > 0)
-        args.push_back("-n" + std::to_string(count));
-    args.insert(args.end(), {"--", kDataFile});
-    const GitRun run = runGit(args);
-    if (!run.ok() && !run.missing && !inRepository())
-        return {Refusal::NoRepository, {}, {}};
-    if (!run.ok() && !run.missing && !runGit({"rev-parse", "--verify", "--quiet", "HEAD"}).ok())
-        return {};  // a repository without a commit yet: nothing recorded
-    if (!run.ok())
-        return failed(run);
-    std::istringstream lines(run.out);
-    for (std::string line; std::getline(lines, line);) {
-        const std::size_t a = line.find('\x1f'), b = line.find('\x1f', a + 1);
-        if (b != std::string::npos)
-            entries.push_back({line.substr(0, a), line.substr(a + 1, b - a - 1), line.substr(b + 1)});
+    if (!pending)
+        return {};
+    const Bringing& b = *pending;
+    // velk.dat as written, the files beside it as the commit has them; git
+    // writes no velk.dat of its own, and leaves what the user changed.
+    const GitRun steps[] = {
+        runGit({"update-index", "--", kDataFile}),
+        runGit({"read-tree", "-m", "-u", b.head, b.forward ? b.theirs : b.tree}),
+    };
+    for (const GitRun& run : steps)
+        if (!run.ok())
+            return notRecorded(run.why());
+    if (b.forward) {
+        const GitRun moved = runGit({"update-ref", "-m", b.message, "HEAD", b.theirs, b.head});
+        return moved.ok() ? Fault{} : notRecorded(moved.why());
     }
-    return {};
+    // The merge in progress, as git keeps one: a commit refused now is made
+    // by the next sync or change.
+    std::ofstream(".git/MERGE_MSG", std::ios::trunc) << b.message << "\n";
+    if (const GitRun run = runGit({"update-ref", "MERGE_HEAD", b.theirs}); !run.ok())
+        return notRecorded(run.why());
+    const GitRun committed = commitAs({"--quiet", "--no-edit"});
+    return committed.ok() ? Fault{} : notRecorded(committed.why());
 }
 
-Outcome restore(const std::string& revision, Refused& refused)
+Refused finishMerge()
 {
-    const GitRun id = runGit({"rev-parse", "--short", "--verify", "--quiet", revision + "^{commit}"});
-    const GitRun data = id.ok() ? runGit({"show", firstLine(id.out) + ":" + kDataFile}) : GitRun{};
-    if (!id.ok() || !data.ok()) {
-        refused = id.missing  ? failed(id)
-            : !inRepository() ? Refused{Refusal::NoRepository, {}, {}}
-                              : Refused{Refusal::NoRevision, revision, {}};
-        return fault(Fault::NoSource, revision);
-    }
-    Done done(Done::Restore);
-    done.source = firstLine(id.out);
-    std::vector<Record> records;
-    if (readRecords(data.out, records))  // that velk.dat, not this one
-        return fault(Fault::NotSound, done.source + ":" + kDataFile);
-    return replaceData(data.out, &done);
+    if (!exists(".git/MERGE_HEAD"))
+        return {};
+    std::string message;
+    std::getline(std::ifstream(".git/MERGE_MSG"), message);
+    if (!message.starts_with(text::kSync) || !runGit({"ls-files", "--unmerged"}).out.empty())
+        return {Refusal::Unfinished, std::string(text::kUnfinished), {}};
+    if (const GitRun run = commitAs({"--quiet", "--no-edit"}); !run.ok())
+        return failed(run);
+    return {};
 }
 
 Refused sync(Synced& synced)
@@ -163,48 +240,46 @@ Refused sync(Synced& synced)
         return {runGit({"--version"}).missing ? Refusal::NoGit : Refusal::NoRepository, {}, {}};
     if (holdsConflictMarkers())
         return {Refusal::Conflicted, {}, {}};
+    if (exists(".git/rebase-merge") || exists(".git/rebase-apply"))
+        return {Refusal::Rebasing, {}, {}};
     {
-        // Set up as `git init` sets up, the first commit included: a clone
-        // of a remote that was still empty has none, and nothing to push.
         Lock lock(kDataFile);
         if (lock.failure())
             return {Refusal::None, {}, lock.failure()};
-        if (Refused r = setUp())
+        if (Refused r = ready())
             return r;
-        // A change whose recording failed goes out all the same: committed
-        // first, as the next recorded change would have. A catalogue that is
-        // not sound is refused before anything is recorded.
-        std::vector<Record> records;
-        if (::access(kDataFile, F_OK) != 0)
-            return {Refusal::None, {}, ioError(IoError::Open, kDataFile, errno)};
-        if (readRecords(dataNow(), records))
-            return {Refusal::None, {}, fault(Fault::Damaged, kDataFile)};
-        if (runGit({"diff", "--quiet", "HEAD", "--", kDataFile}).status == 1)
-            if (const GitRun run = commitAs({"--quiet", "-m", std::string(text::kAsItStands), "--", kDataFile});
-                !run.ok())
-                return failed(run);
     }
     std::string ref;
     if (Refused r = upstream(synced.remote, ref))
         return r;
-    // Fetched outside the lock: the network may take its time.
+    bool there = false;
+    if (synced.waiting)
+        synced.waiting(false);
+    if (Refused r = fetch(synced.remote, ref, there))
+        return r;
     std::string theirs;
-    const GitRun fetched = runGit({"fetch", "--quiet", synced.remote, ref});
-    if (fetched.ok())
-        theirs = firstLine(runGit({"rev-parse", "FETCH_HEAD"}).out);
-    else if (runGit({"ls-remote", "--exit-code", synced.remote, ref}).status != 2)
-        return failed(fetched);  // not a branch the remote lacks yet: the network, or the remote
     {
         Lock lock(kDataFile);
         if (lock.failure())
             return {Refusal::None, {}, lock.failure()};
-        if (!theirs.empty())
-            if (Refused r = bringIn(synced.remote, ref, theirs, synced))
+        if (there) {
+            // Read once, under the lock, and named by its id from then on.
+            const GitRun id = runGit({"rev-parse", "--verify", "--quiet", trackingRef(synced.remote, ref) + "^{commit}"});
+            if (!id.ok())
+                return failed(id);
+            theirs = firstLine(id.out);
+            const std::string branch = trackingRef(synced.remote, ref).substr(13);
+            if (Refused r = bringIn(synced.remote, theirs, branch + ":" + kDataFile, synced))
                 return r;
+        }
     }
+    if (synced.after)
+        return {};  // the merge not yet committed: nothing to send that the remote could take
     if (!theirs.empty() && runGit({"merge-base", "--is-ancestor", "HEAD", theirs}).ok())
         return {};  // nothing to send
-    const GitRun pushed = runGit({"push", "--quiet", "--set-upstream", synced.remote, "HEAD:" + ref});
+    if (synced.waiting)
+        synced.waiting(true);
+    const GitRun pushed = runGit({"push", "--quiet", "--set-upstream", "--", synced.remote, "HEAD:" + ref}, network());
     if (!pushed.ok())
         return {Refusal::Pushed, pushed.why(), {}};
     synced.pushed = true;

@@ -11,6 +11,10 @@ using T = std::string_view;
 inline constexpr T kFallbackName = "Quorvane";
 inline constexpr T kFallbackEmail = "quorvane@localhost";
 
+// A lock file that a git killed halfway left behind.
+inline constexpr T kRemoveLock = "remove .git/";
+inline constexpr T kIfNoGit = " if no git command is running";
+
 inline constexpr T kFirstCommit = "Start the catalogue's history";
 inline constexpr T kRecover = "Recover the backup";
 inline constexpr T kAsItStands = "Record the catalogue as it stands";
@@ -22,6 +26,18 @@ inline constexpr T kIgnore = "# quorvane: only velk.dat and these two files are 
                              "backup.bak\nvelk.txt\nvelk2.dat\nvelk3.dat\nformat.dat\nseach.log\n"
                              ".quorvane.lock\n.quorvane-tmp-*\n";
 inline constexpr T kAttributes = "velk.dat merge=quorvane diff=quorvane\n";
+// The same in the repository's own attributes, which a remote's files cannot
+// undo: no filter, no conversion of line ends, the catalogue's merge and diff.
+inline constexpr T kKeptAttributes = "velk.dat merge=quorvane diff=quorvane -text -filter -ident\n";
+
+// Why a change or a sync is not recorded, beyond git's own words.
+inline constexpr T kLinked = "velk.dat is a symbolic link, and git would keep the link, not the catalogue; "
+                             "keep velk.dat itself in this folder to have its history";
+inline constexpr T kUnfinished = "a merge that is not the catalogue's is in progress; "
+                                 "finish it with 'quorvane git commit' or drop it with 'quorvane git merge --abort'";
+
+// What a sync waits for, on a terminal, and how long ssh may take to connect.
+inline constexpr T kSshCommand = "ssh -o ConnectTimeout=30";
 inline constexpr T kDriverName = "quorvane catalogue, record by record";
 
 }  // namespace qv::history::text

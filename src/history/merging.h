@@ -1,0 +1,19 @@
+// The git side of a sync that brought a commit in, shared by the sync and
+// the recorder: what the sync leaves half-made is finished by the next run.
+#pragma once
+
+#include "catalog/fault.h"
+#include "history/history.h"
+
+namespace qv::history {
+
+// Commits the merge that a sync left to make (its commit refused by a hook,
+// the program killed before it), before anything else is recorded; refuses
+// a merge that is not the program's own.
+Refused finishMerge();
+// The git side of the sync whose velk.dat has just been replaced, under the
+// same lock: the index, the other files and the branch brought in line, the
+// merge committed. Called back by the recorder.
+Fault recordSync();
+
+}  // namespace qv::history
