@@ -59,35 +59,37 @@ Merged mergeRecords(const std::vector<Record>& base, const std::vector<Record>& 
         const auto found = in.find(key);
         return found == in.end() ? 0 : found->second;
     };
+    // How many copies of a record the merge keeps: a side that left the
+    // count as it was, or made the same count as the other, changes
+    // nothing; otherwise both sides' changes of the count add up.
+    auto kept = [&](const Key& key) {
+        const int b = count(inBase, key), o = count(inOurs, key), t = count(inTheirs, key);
+        if (t == b || t == o)
+            return o;
+        return o == b ? t : std::max(0, o + t - b);
+    };
     Merged merged;
-    // What theirs removed since the base goes, its last copies first, but
-    // for what ours removed as well: a removal made on both is made once.
     merged.records = ours;
-    for (const auto& entry : inBase) {
+    // Fewer than ours holds: its last copies go.
+    for (const auto& entry : inOurs) {
         const Key& key = entry.first;
-        const int ourRemovals = std::max(0, entry.second - count(inOurs, key));
-        for (int gone = entry.second - count(inTheirs, key) - ourRemovals; gone > 0; --gone) {
+        for (int gone = entry.second - kept(key); gone > 0; --gone) {
             const auto last = std::find_if(merged.records.rbegin(), merged.records.rend(),
                                            [&](const Record& r) { return keyOf(r) == key; });
-            if (last == merged.records.rend())
-                break;
             merged.records.erase(std::next(last).base());
             ++merged.removed;
         }
     }
-    // What theirs added comes after, in its order, but for what ours added
-    // as well: a record added on both appears once.
-    std::map<Key, int> appended;
-    for (const Record& r : theirs) {
-        const Key key = keyOf(r);
-        const int added = count(inTheirs, key) - count(inBase, key);
-        const int alsoOurs = std::max(0, count(inOurs, key) - count(inBase, key));
-        if (appended[key] < added - alsoOurs) {
-            ++appended[key];
+    // More than ours holds: theirs' copies come after, in its order.
+    std::map<Key, int> wanted;
+    for (const auto& entry : inTheirs)
+        wanted[entry.first] = kept(entry.first) - count(inOurs, entry.first);
+    for (const Record& r : theirs)
+        if (int& left = wanted[keyOf(r)]; left > 0) {
+            --left;
             merged.records.push_back(r);
             ++merged.added;
         }
-    }
     for (std::size_t i = 0; i < merged.records.size(); ++i)
         merged.records[i].code = static_cast<int>(i) + 1;
     // A base record both sides put something else in place of, and not the

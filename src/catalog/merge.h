@@ -1,11 +1,14 @@
-// The merge of two catalogues that grew apart from a common one, record by
-// record. A record is its pair (name, serial); its code is only its place.
-// Starting from ours, in its order: the records theirs removed since the
-// base are removed; the records theirs added are appended, in its order,
-// unless ours has them already. An edit is a removal and an addition, so
-// additions on both sides survive, removals on both sides apply, a record
-// added on both appears once, and a record both sides edited differently is
-// kept in both its new versions: nothing typed on either side is lost.
+// The merge of two catalogues that grew apart from a common one, counted
+// record by record. A record is its pair (name, serial); its code is only
+// its place. With b copies of a record in the base, o in ours and t in
+// theirs, the merge keeps o where t is b or o, t where o is b, and
+// otherwise o + t - b, never below zero: the same change of the count on
+// both sides is made once, different changes add up. So a record added on
+// both appears once, one removed on both goes once, and an edit (a removal
+// and an addition) on either side survives. Starting from ours, in its
+// order, ours' last copies go where fewer are kept; where more, theirs' are
+// appended in its order. A record both sides edited differently is kept in
+// both its new versions.
 #pragma once
 
 #include <string>
@@ -19,8 +22,8 @@ namespace qv {
 
 struct Merged {
     std::vector<Record> records;  // coded from 01 in their order
-    int added = 0;                // records theirs brought in
-    int removed = 0;              // records theirs took out
+    int added = 0;                // records of theirs appended
+    int removed = 0;              // records of ours removed
     int both = 0;                 // records both sides edited differently: both versions kept
 };
 Merged mergeRecords(const std::vector<Record>& base, const std::vector<Record>& ours,
