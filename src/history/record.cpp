@@ -227,6 +227,7 @@ int runGitCommand(const std::vector<std::string>& args, Refused& refused)
     }
     GitOptions options;
     options.passThrough = true;
+    options.ownIdentity = true;  // a pull or a merge by hand commits as the program's own commits do
     const GitRun run = runGit(args, options);
     if (run.missing) {
         refused = failed(run);

@@ -112,7 +112,7 @@ Refused bringIn(const std::string& remote, const std::string& theirs, const std:
         return r;
     for (const Item& item : items)
         if (ownName(item.name))
-            return {Refusal::OwnName, remote + ":" + item.name, {}};
+            return {Refusal::OwnName, theirsName.substr(0, theirsName.rfind(':') + 1) + item.name, {}};
     std::string theirsData, headData, baseData;
     bool inTheirs = false, inHead = false, inBase = false;
     if (Refused r = dataAt(theirs, theirsName, theirsData, inTheirs))
@@ -172,6 +172,11 @@ Refused fetch(const std::string& remote, const std::string& ref, bool& there)
 // Everything that must hold before a sync records anything, under the lock.
 Refused ready()
 {
+    // A lock file that a killed git left would fail a step after velk.dat
+    // has changed: named before anything is.
+    for (const char* lock : {".git/index.lock", ".git/HEAD.lock", ".git/config.lock"})
+        if (exists(lock))
+            return {Refusal::Git, std::string(text::kRemoveLock) + (lock + 5) + std::string(text::kIfNoGit), {}};
     if (Refused r = setUp())
         return r;
     if (Refused r = finishMerge())
