@@ -52,8 +52,8 @@ bool ownName(const std::string& name)
 }
 
 // The remote and its branch that the current branch follows: its upstream,
-// or else the same branch at origin.
-Refused upstream(std::string& remote, std::string& ref)
+// or else the same branch at origin (`tracked` false).
+Refused upstream(std::string& remote, std::string& ref, bool& tracked)
 {
     const GitRun head = runGit({"symbolic-ref", "--quiet", "--short", "HEAD"});
     if (head.status == 1)
@@ -68,7 +68,8 @@ Refused upstream(std::string& remote, std::string& ref)
     const std::string line = firstLine(up.out);
     remote = line.substr(0, line.find(' '));
     ref = line.find(' ') == std::string::npos ? "" : line.substr(line.find(' ') + 1);
-    if (remote.empty())
+    tracked = !remote.empty();
+    if (!tracked)
         remote = "origin", ref = "refs/heads/" + branch;
     if (!runGit({"config", "--get", "remote." + remote + ".url"}).ok())
         return {Refusal::NoRemote, remote, {}};
@@ -158,8 +159,16 @@ Refused bringIn(const std::string& remote, const std::string& theirs, const std:
 Refused fetch(const std::string& remote, const std::string& ref, bool& there)
 {
     const GitOptions options = network();
-    const GitRun fetched = runGit(
-        {"fetch", "--quiet", "--no-write-fetch-head", "--", remote, "+" + ref + ":" + trackingRef(remote, ref)}, options);
+    GitRun fetched;
+    // Another fetch of the same branch at the same moment holds its ref for
+    // an instant: tried again.
+    for (int tries = 0; tries < 3; ++tries) {
+        fetched = runGit(
+            {"fetch", "--quiet", "--no-write-fetch-head", "--", remote, "+" + ref + ":" + trackingRef(remote, ref)},
+            options);
+        if (fetched.ok() || fetched.err.find("cannot lock ref") == std::string::npos)
+            break;
+    }
     there = fetched.ok();
     if (there)
         return {};
@@ -174,7 +183,7 @@ Refused ready()
 {
     // A lock file that a killed git left would fail a step after velk.dat
     // has changed: named before anything is.
-    for (const char* lock : {".git/index.lock", ".git/HEAD.lock", ".git/config.lock"})
+    for (const char* lock : {".git/index.lock", ".git/HEAD.lock"})
         if (exists(lock))
             return {Refusal::Git, std::string(text::kRemoveLock) + (lock + 5) + std::string(text::kIfNoGit), {}};
     if (Refused r = setUp())
@@ -255,7 +264,8 @@ Refused sync(Synced& synced)
             return r;
     }
     std::string ref;
-    if (Refused r = upstream(synced.remote, ref))
+    bool tracked = false;
+    if (Refused r = upstream(synced.remote, ref, tracked))
         return r;
     bool there = false;
     if (synced.waiting)
@@ -284,7 +294,12 @@ Refused sync(Synced& synced)
         return {};  // nothing to send
     if (synced.waiting)
         synced.waiting(true);
-    const GitRun pushed = runGit({"push", "--quiet", "--set-upstream", "--", synced.remote, "HEAD:" + ref}, network());
+    // The upstream set where there was none: the config written once, not
+    // at every push beside another sync.
+    std::vector<std::string> push{"push", "--quiet", "--", synced.remote, "HEAD:" + ref};
+    if (!tracked)
+        push.insert(push.begin() + 2, "--set-upstream");
+    const GitRun pushed = runGit(push, network());
     if (!pushed.ok())
         return {Refusal::Pushed, pushed.why(), {}};
     synced.pushed = true;
