@@ -47,8 +47,14 @@ check() {   # layout, what was done; compares with the old, the new and any stat
 told() {   # what was done, status, output: the change is told as done exactly when it was made
     local said=no && [ "$success" != - ] || return 0   # the start-up's creation tells nothing of its own
     if [ -n "$success" ]; then grep -q -a -- "$success" "$dir/out" && said=yes; else [ "$2" = 0 ] && said=yes; fi
+    echo $layout >> "$dir/tried"
     if same $subject new && ! same $subject old; then
         [ $said = yes ] || fail "$1: the change was made but not told as done"
+        # A failure once the file is in place (its directory's sync) is told after the success: on
+        # the menu's screen below it, on the command line on standard error, which is written ahead
+        # of the buffered output here.
+        awk -v done="$success" '/^quorvane: / || s && /Can not/ { f = 1 } done != "" && $0 ~ done { s = 1 }
+            END { exit !f }' "$dir/out" && echo $layout >> "$dir/late"
     else
         [ $said = no ] || fail "$1: told as done, but the change was not made"
         grep -q -a -e 'Can not' -e '^quorvane: ' "$dir/out" || fail "$1: the change was not made, and nothing said why"
@@ -118,6 +124,13 @@ else
 fi
 run command-edit velk.dat '' '' edit 02 --name 'Beta Two' --serial B-22
 wait
+# In every scenario and layout some failure falls after the change was made, and is told after it.
+for tried in "$work"/*/tried; do
+    for layout in $(sort -u "$tried"); do
+        grep -q -x $layout "${tried%tried}late" 2>/dev/null \
+            || fail "$(basename "${tried%/tried}")/$layout: no failure after the change was told after its success"
+    done
+done
 grep -h FAIL "$work"/*.log
-awk '/kill points/ {n++; p += $1; f += $4} END {print p + 0 " kill points, " f + 0 " failures"; exit !(n == 12 && f == 0)}' \
-    "$work"/*.log
+awk -v late=$failures '/kill points/ {n++; p += $1; f += $4}
+    END {print p + 0 " kill points, " f + late " failures"; exit !(n == 12 && f + late == 0)}' "$work"/*.log
