@@ -72,8 +72,9 @@ struct Synced {
     int added = 0, removed = 0, both = 0;
     bool merged = false;  // the catalogue changed
     bool pushed = false;  // something went out
-    Fault after;          // what went wrong once the catalogue had changed: its
-                          // merge then waits for the next sync or change
+    Fault after;          // what went wrong once the catalogue had changed
+    std::string waits;    // why git could not record the merge, which then
+                          // waits for the next sync or change
     // Told before the network is waited for: fetching, or pushing.
     std::function<void(bool pushing)> waiting;
 };

@@ -25,8 +25,9 @@ namespace {
 struct Bringing {
     bool forward = false;
     std::string head, theirs, tree, message;
+    Fault unrecorded;  // why git could not record it, where it could not
 };
-const Bringing* pending = nullptr;
+Bringing* pending = nullptr;
 
 bool exists(const char* path) { return ::access(path, F_OK) == 0; }
 
@@ -132,7 +133,7 @@ Refused bringIn(const std::string& remote, const std::string& theirs, const std:
     if (Fault f = mergeFiles(baseId.empty() ? "" : baseData, ours, theirsData, merged,
                              {forward ? kDataFile : baseName, kDataFile, theirsName}))
         return {Refusal::None, {}, f};
-    Bringing bringing{forward, headId, theirs, {}, {}};
+    Bringing bringing{forward, headId, theirs, {}, {}, {}};
     const std::string bytes = forward ? theirsData : catalogueOf(merged.records);
     if (!forward)
         if (Refused r = mergedTree(headId, theirs, bytes, bringing.tree))
@@ -150,6 +151,9 @@ Refused bringIn(const std::string& remote, const std::string& theirs, const std:
         return {Refusal::None, {}, made.fault()};
     synced.merged = true;
     synced.after = made.fault();
+    synced.waits = bringing.unrecorded.detail;
+    if (synced.after.kind == Fault::NotRecorded)
+        synced.after = {};  // told as the merge that waits, not twice
     return {};
 }
 
@@ -206,13 +210,23 @@ Refused ready()
     return diff.status > 1 ? failed(diff) : Refused{};
 }
 
+Fault gitSide(const Bringing& b);
+
 }  // namespace
 
 Fault recordSync()
 {
     if (!pending)
         return {};
-    const Bringing& b = *pending;
+    Bringing& b = *pending;
+    b.unrecorded = gitSide(b);
+    return b.unrecorded;
+}
+
+namespace {
+
+Fault gitSide(const Bringing& b)
+{
     // velk.dat as written, the files beside it as the commit has them; git
     // writes no velk.dat of its own, and leaves what the user changed.
     const GitRun steps[] = {
@@ -234,6 +248,8 @@ Fault recordSync()
     const GitRun committed = commitAs({"--quiet", "--no-edit"});
     return committed.ok() ? Fault{} : notRecorded(committed.why());
 }
+
+}  // namespace
 
 Refused finishMerge()
 {
@@ -288,7 +304,7 @@ Refused sync(Synced& synced)
                 return r;
         }
     }
-    if (synced.after)
+    if (!synced.waits.empty())
         return {};  // the merge not yet committed: nothing to send that the remote could take
     if (!theirs.empty() && runGit({"merge-base", "--is-ancestor", "HEAD", theirs}).ok())
         return {};  // nothing to send
