@@ -11,6 +11,7 @@
 
 #include "catalog/fault.h"
 #include "file/file.h"
+#include "file/lock.h"
 
 namespace qv {
 
@@ -21,8 +22,9 @@ inline constexpr const char* kExportFile = "velk.txt";
 inline constexpr const char* kReadmeFile = "README";
 // What a failure of standard input names it.
 inline constexpr const char* kStandardInput = "standard input";
-// The lock file of earlier versions, which may still be running.
-inline constexpr const char* kOldLockFile = ".quorvane.lock";
+// The lock file: earlier versions' (which may still be running), and this
+// one's where the directory cannot be locked itself.
+inline constexpr const char* kOldLockFile = kLockFile;
 
 // "Data Total : TU \n", an empty line, then the records, each a title line
 // "(CC)[ name ]*\n" and a serial line "serial #\n".

@@ -8,7 +8,10 @@
 #include <ctime>
 #include <optional>
 
+#include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qv {
 
@@ -17,11 +20,13 @@ namespace {
 // The lock is an flock on the data file's real directory itself: nothing
 // in it can be replaced or removed behind the program's back, and taking it
 // creates no file. The directory stays open while the program runs; each
-// change takes and releases the flock.
+// change takes and releases the flock. Where the directory cannot be
+// flocked, the flock is on kLockFile, open only while the change is made.
 struct LockState {
     int depth = 0;
     std::string dir;
     Dir locked;
+    int file = -1;  // kLockFile, where the lock is taken on it
     std::optional<HeldSignals> held;
 };
 
@@ -37,6 +42,23 @@ void sleepMs(int ms)
     ::nanosleep(&t, nullptr);
 }
 
+// The wait between tries, longer each time: false once kLockWaitMs are up.
+class Backoff {
+public:
+    bool next()
+    {
+        if (waited_ >= kLockWaitMs)
+            return false;
+        sleepMs(step_);
+        waited_ += step_;
+        step_ = std::min(step_ * 2, 50);
+        return true;
+    }
+
+private:
+    int waited_ = 0, step_ = 1;
+};
+
 // The stop signal that came while they were held, to be acted on after.
 volatile std::sig_atomic_t holding = 0, pending = 0;
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -49,6 +71,53 @@ extern "C" void onStop(int sig)
     }
     (void)std::signal(sig, SIG_DFL);  // as if nobody had caught it
     (void)std::raise(sig);
+}
+
+// Why kLockFile could not be opened, naming the file, or the folder where it
+// is the folder that refuses.
+IoError lockFileError(const std::string& dir, int err)
+{
+    IoError e = ioError(IoError::Lock, join(dir, kLockFile), err == ELOOP ? kLinkPlanted : err);
+    if ((err == EACCES || err == EPERM || err == EROFS) && ::faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, 0) != 0) {
+        e.folder = realPath(dir);
+        e.folderOp = IoError::Make;
+    }
+    return e;
+}
+
+// Takes the flock on kLockFile in the locked directory `dir`. Only the holder
+// removes the file (removing one another process holds would let two hold
+// the lock), and it does so on release; so what was opened is checked,
+// once locked, to be still the file of that name.
+IoError takeFile(LockState& s, const std::string& dir, const std::string& name)
+{
+    const int at = s.locked->fd();
+    for (Backoff wait;;) {
+        // Never through a link; O_NONBLOCK: a FIFO there is not waited on.
+        const int fd = ::openat(at, kLockFile, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EINTR)
+            continue;
+        if (fd < 0)
+            return lockFileError(dir, errno);
+        struct stat opened {};
+        struct stat named {};
+        if (const int bad = ::fstat(fd, &opened) != 0 ? errno : S_ISREG(opened.st_mode) ? 0 : kNotRegular) {
+            (void)::close(fd);
+            return ioError(IoError::Lock, join(dir, kLockFile), bad);
+        }
+        const int err = ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
+        if (err == 0 && ::fstatat(at, kLockFile, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == opened.st_dev
+            && named.st_ino == opened.st_ino) {
+            s.file = fd;
+            return {};
+        }
+        (void)::close(fd);  // and with it the flock on a file since removed
+        if (err != 0 && err != EWOULDBLOCK && err != EINTR)
+            return ioError(IoError::Lock, name, err);
+        // A file removed meanwhile waits too: other processes took turns.
+        if (err != EINTR && !wait.next())
+            return ioError(IoError::Lock, name, kLockHeld);
+    }
 }
 
 // Takes the flock on `dir`, the directory of the file `name`.
@@ -65,18 +134,31 @@ IoError take(LockState& s, const std::string& dir, const std::string& name)
             return e;
         }
     }
-    for (int waited = 0, step = 1; ::flock(s.locked->fd(), LOCK_EX | LOCK_NB) != 0;) {
+    for (Backoff wait; ::flock(s.locked->fd(), LOCK_EX | LOCK_NB) != 0;) {
         if (errno == EINTR)
             continue;
+        // NFS locks only a descriptor open for writing, which a directory
+        // cannot be.
+        if (errno == EBADF)
+            return takeFile(s, dir, name);
         if (errno != EWOULDBLOCK)
             return ioError(IoError::Lock, name, errno);
-        if (waited >= kLockWaitMs)
+        if (!wait.next())
             return ioError(IoError::Lock, name, kLockHeld);
-        sleepMs(step);
-        waited += step;
-        step = std::min(step * 2, 50);
     }
     return {};
+}
+
+// Lets go of the lock; the lock file goes first, while it is still held.
+void release(LockState& s)
+{
+    if (s.file < 0) {
+        (void)::flock(s.locked->fd(), LOCK_UN);
+        return;
+    }
+    (void)::unlinkat(s.locked->fd(), kLockFile, 0);
+    (void)::close(s.file);
+    s.file = -1;
 }
 
 }  // namespace
@@ -134,7 +216,7 @@ Lock::Lock(const std::string& name)
         failure_ = resolve(name, place_);
         if (!failure_ && place_.dir == dir)
             break;
-        (void)::flock(s.locked->fd(), LOCK_UN);
+        release(s);
         if (!failure_ && tries == 8)  // a link retargeted again and again
             failure_ = ioError(IoError::Lock, name, kLinkLoop);
         if (failure_)
@@ -151,7 +233,7 @@ Lock::~Lock()
     LockState& s = lockState();
     if (!held_ || --s.depth > 0)
         return;
-    (void)::flock(s.locked->fd(), LOCK_UN);
+    release(s);
     s.held.reset();
 }
 

@@ -10,6 +10,10 @@
 namespace qv {
 
 inline constexpr int kLockWaitMs = 5000;
+// The file the lock is taken on where the directory itself cannot be locked
+// (NFS, which locks only what is open for writing); it lasts as long as the
+// change.
+inline constexpr const char* kLockFile = ".quorvane.lock";
 
 // While one of these lives, SIGINT, SIGTERM and SIGHUP wait, so that what is
 // in the making completes or is dropped before the program ends as the
@@ -30,7 +34,9 @@ void catchStopSignals();
 // The exclusive lock of the directory that really holds `name`, taken by an
 // flock on the directory itself and waited for at most kLockWaitMs: nothing
 // in the directory can be replaced behind the lock's back, and taking it
-// creates no file. While it is held the stop signals wait. A lock taken
+// creates no file. Where the directory refuses it (EBADF: NFS), the flock is
+// taken on kLockFile in it instead, made for the change and removed at its
+// end. While it is held the stop signals wait. A lock taken
 // while this process already holds it costs nothing; no input is ever read
 // while it is held.
 class Lock {

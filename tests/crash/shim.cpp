@@ -5,7 +5,9 @@
 // acts on the one numbered QV_CRASH_AT: sends itself a signal before or
 // after it, or makes it fail with EIO. Once it has acted it creates the file
 // QV_CRASH_MARK, so the test knows the run reached that call. With
-// QV_NO_LINK set, hard links are refused as FAT refuses them (EPERM).
+// QV_NO_LINK set, hard links are refused as FAT refuses them (EPERM). With
+// QV_FLOCK_NEEDS_WRITE set, an exclusive flock on a descriptor open for
+// reading alone fails with EBADF, as on an NFS client.
 //   QV_CRASH_AT=N  QV_CRASH_WHEN=before|after  QV_CRASH_SIGNAL=KILL|TERM|FAIL
 #include <cerrno>
 #include <cstdarg>
@@ -15,12 +17,22 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 long count = 0;  // one count for every kind of call
+
+// Only the program itself is counted, not the git it runs.
+bool mine()
+{
+    static const bool is = std::strcmp(program_invocation_short_name, "quorvane") == 0;
+    return is;
+}
 
 template <typename F>
 F real(const char* name)
@@ -45,9 +57,7 @@ auto counted(Call call) -> decltype(call())
     static const long at = number ? std::strtol(number, nullptr, 10) : 0;
     static const char* when = std::getenv("QV_CRASH_WHEN");
     static const char* how = std::getenv("QV_CRASH_SIGNAL");
-    // Only the program itself is counted, not the git it runs.
-    static const bool mine = std::strcmp(program_invocation_short_name, "quorvane") == 0;
-    if (!mine)
+    if (!mine())
         return call();
     const bool due = ++count == at, after = when && std::strcmp(when, "after") == 0;
     const bool failing = how && std::strcmp(how, "FAIL") == 0;
@@ -130,6 +140,19 @@ COUNTED(int, unlinkat, (int a, const char* b, int c), (a, b, c))
 COUNTED(int, chmod, (const char* a, mode_t m), (a, m))
 COUNTED(int, fchmod, (int fd, mode_t m), (fd, m))
 
+// An NFS client locks by byte ranges, and an exclusive one needs a
+// descriptor open for writing.
+int flock(int fd, int op)
+{
+    static auto f = real<int (*)(int, int)>("flock");
+    static const bool needsWrite = std::getenv("QV_FLOCK_NEEDS_WRITE") != nullptr;
+    if (needsWrite && mine() && (op & LOCK_EX) && (fcntl(fd, F_GETFL) & O_ACCMODE) == O_RDONLY) {
+        errno = EBADF;
+        return -1;
+    }
+    return f(fd, op);
+}
+
 int linkat(int a, const char* b, int c, const char* d, int e)
 {
     static auto f = real<int (*)(int, const char*, int, const char*, int)>("linkat");
@@ -137,3 +160,22 @@ int linkat(int a, const char* b, int c, const char* d, int e)
 }
 
 }  // extern "C"
+
+// Every git the program starts is a point too: killed before git starts, or
+// once it has ended (waited for without reaping it, so that the program's
+// own wait still finds it), or failed as a spawn that cannot be made.
+extern "C" int posix_spawnp(pid_t* pid, const char* file, const posix_spawn_file_actions_t* actions,
+                            const posix_spawnattr_t* attr, char* const argv[], char* const envp[])
+{
+    static auto f = real<int (*)(pid_t*, const char*, const posix_spawn_file_actions_t*, const posix_spawnattr_t*,
+                                 char* const*, char* const*)>("posix_spawnp");
+    int spawned = 0;
+    const int failed = counted([&] {
+        spawned = f(pid, file, actions, attr, argv, envp);
+        siginfo_t info{};
+        if (spawned == 0 && std::getenv("QV_CRASH_WHEN") && std::strcmp(std::getenv("QV_CRASH_WHEN"), "after") == 0)
+            (void)waitid(P_PID, static_cast<id_t>(*pid), &info, WEXITED | WNOWAIT);
+        return 0;
+    });
+    return failed != 0 ? EIO : spawned;
+}
