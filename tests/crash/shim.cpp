@@ -18,9 +18,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -160,22 +158,3 @@ int linkat(int a, const char* b, int c, const char* d, int e)
 }
 
 }  // extern "C"
-
-// Every git the program starts is a point too: killed before git starts, or
-// once it has ended (waited for without reaping it, so that the program's
-// own wait still finds it), or failed as a spawn that cannot be made.
-extern "C" int posix_spawnp(pid_t* pid, const char* file, const posix_spawn_file_actions_t* actions,
-                            const posix_spawnattr_t* attr, char* const argv[], char* const envp[])
-{
-    static auto f = real<int (*)(pid_t*, const char*, const posix_spawn_file_actions_t*, const posix_spawnattr_t*,
-                                 char* const*, char* const*)>("posix_spawnp");
-    int spawned = 0;
-    const int failed = counted([&] {
-        spawned = f(pid, file, actions, attr, argv, envp);
-        siginfo_t info{};
-        if (spawned == 0 && std::getenv("QV_CRASH_WHEN") && std::strcmp(std::getenv("QV_CRASH_WHEN"), "after") == 0)
-            (void)waitid(P_PID, static_cast<id_t>(*pid), &info, WEXITED | WNOWAIT);
-        return 0;
-    });
-    return failed != 0 ? EIO : spawned;
-}
