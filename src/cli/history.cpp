@@ -83,7 +83,10 @@ int syncCommand(const Args& a)
             + " removed from " + escapeText(s.remote);
         if (s.both)
             line += ", " + std::to_string(s.both) + " edited on both machines and kept in both versions";
-        print(line + (s.pushed ? "; pushed\n" : refused || !s.waits.empty() ? "; not pushed\n" : "; nothing to push\n"));
+        print(line
+              + (s.pushed                          ? "; pushed\n"
+                     : refused || !s.waits.empty() ? "; not pushed\n"
+                                                   : "; nothing to push\n"));
     }
     if (!s.waits.empty())
         complain(a.cmd, "", std::string(text::kWhyMergeWaits) + s.waits);

@@ -36,8 +36,9 @@ Outcome restore(const std::string& revision, Refused& refused)
     // Any revision git names (':/Add', a tag, HEAD~2), never read as an
     // option; then the commit it is.
     const GitRun named = runGit({"rev-parse", "--verify", "--quiet", "--end-of-options", revision});
-    const GitRun id =
-        named.ok() ? runGit({"rev-parse", "--short", "--verify", "--quiet", firstLine(named.out) + "^{commit}"}) : named;
+    const GitRun id = named.ok()
+        ? runGit({"rev-parse", "--short", "--verify", "--quiet", firstLine(named.out) + "^{commit}"})
+        : named;
     std::string bytes;
     bool present = false;
     if (id.ok())

@@ -51,10 +51,22 @@ struct Pipe {
 // (as `git rev-parse --local-env-vars` lists them): a hook or a dotfiles
 // set-up may have exported them, and the catalogue's folder alone decides.
 constexpr std::string_view kElsewhere[] = {
-    "GIT_ALTERNATE_OBJECT_DIRECTORIES", "GIT_CONFIG",       "GIT_CONFIG_PARAMETERS",     "GIT_CONFIG_COUNT",
-    "GIT_OBJECT_DIRECTORY",             "GIT_DIR",          "GIT_WORK_TREE",             "GIT_IMPLICIT_WORK_TREE",
-    "GIT_GRAFT_FILE",                   "GIT_INDEX_FILE",   "GIT_NO_REPLACE_OBJECTS",    "GIT_REPLACE_REF_BASE",
-    "GIT_PREFIX",                       "GIT_SHALLOW_FILE", "GIT_INTERNAL_SUPER_PREFIX", "GIT_COMMON_DIR",
+    "GIT_ALTERNATE_OBJECT_DIRECTORIES",
+    "GIT_CONFIG",
+    "GIT_CONFIG_PARAMETERS",
+    "GIT_CONFIG_COUNT",
+    "GIT_OBJECT_DIRECTORY",
+    "GIT_DIR",
+    "GIT_WORK_TREE",
+    "GIT_IMPLICIT_WORK_TREE",
+    "GIT_GRAFT_FILE",
+    "GIT_INDEX_FILE",
+    "GIT_NO_REPLACE_OBJECTS",
+    "GIT_REPLACE_REF_BASE",
+    "GIT_PREFIX",
+    "GIT_SHALLOW_FILE",
+    "GIT_INTERNAL_SUPER_PREFIX",
+    "GIT_COMMON_DIR",
 };
 
 bool elsewhere(std::string_view entry)
@@ -98,7 +110,9 @@ void drain(Pipe& out, Pipe& err, Pipe& in, GitRun& run, const GitOptions& option
             break;
         }
         if (fds[2].fd >= 0 && fds[2].revents != 0) {  // the socket's end git reads is its fd[0]
-            const ssize_t n = (fds[2].revents & POLLOUT) ? ::send(fds[2].fd, input.data(), input.size(), MSG_DONTWAIT | MSG_NOSIGNAL) : -1;
+            const ssize_t n = (fds[2].revents & POLLOUT)
+                ? ::send(fds[2].fd, input.data(), input.size(), MSG_DONTWAIT | MSG_NOSIGNAL)
+                : -1;
             if (n > 0)
                 input.remove_prefix(static_cast<std::size_t>(n));
             if ((n < 0 && errno != EINTR && errno != EAGAIN) || input.empty())

@@ -207,7 +207,7 @@ Refused ready()
     if (diff.status == 1)
         if (const GitRun run = commitAs({"--quiet", "-m", std::string(text::kAsItStands), "--", kDataFile}); !run.ok())
             return failed(run);
-    return diff.status > 1 ? failed(diff) : Refused{};
+    return diff.status != 0 && diff.status != 1 ? failed(diff) : Refused{};
 }
 
 Fault gitSide(const Bringing& b);
@@ -295,7 +295,8 @@ Refused sync(Synced& synced)
             return {Refusal::None, {}, lock.failure()};
         if (there) {
             // Read once, under the lock, and named by its id from then on.
-            const GitRun id = runGit({"rev-parse", "--verify", "--quiet", trackingRef(synced.remote, ref) + "^{commit}"});
+            const GitRun id =
+                runGit({"rev-parse", "--verify", "--quiet", trackingRef(synced.remote, ref) + "^{commit}"});
             if (!id.ok())
                 return failed(id);
             theirs = firstLine(id.out);

@@ -26,8 +26,7 @@ Refused mergeBase(const std::string& a, const std::string& b, std::string& base)
 // The tree of the merge of `head` and `theirs`, with velk.dat holding
 // `bytes`: the files beside it merged as git merges any file, one that both
 // sides changed apart refusing it.
-Refused mergedTree(const std::string& head, const std::string& theirs, const std::string& bytes,
-                   std::string& tree);
+Refused mergedTree(const std::string& head, const std::string& theirs, const std::string& bytes, std::string& tree);
 
 std::string firstLine(const std::string& out);
 Refused failed(const struct GitRun& run);
