@@ -197,16 +197,15 @@ Refused setUp()
     writeAttributes();
     const std::string program = quoted(self());
     // core.symlinks=false: git never makes a link in the folder, whatever a
-    // remote's tree holds.
-    // Read in one go and written only where they differ, so that a sync
-    // seldom writes the config while another git of the user's does.
+    // remote's tree holds. Read in one go and written only where they
+    // differ, so that a sync seldom writes the config beside another git.
     const GitRun had =
         runGit({"config", "--local", "--get-regexp", R"(^(core\.symlinks|(merge|diff)\.quorvane\..*)$)"});
     for (const auto& [key, value] : {std::pair<std::string, std::string>{"core.symlinks", "false"},
                                      {"merge.quorvane.name", std::string(text::kDriverName)},
                                      {"merge.quorvane.driver", escapedPercent(program) + " merge-driver %O %A %B"},
                                      {"diff.quorvane.textconv", program + " textconv"}})
-        if (had.out.find(key + " " + value + "\n") == std::string::npos)
+        if (had.out.find(std::string(key).append(" ").append(value).append("\n")) == std::string::npos)
             if (const GitRun run = runGit({"config", key, value}); !run.ok())
                 return failed(run);
     if (runGit({"rev-parse", "--verify", "--quiet", "HEAD"}).ok())
