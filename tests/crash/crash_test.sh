@@ -20,10 +20,13 @@ fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
 setup() {   # layout, scenario: a fresh directory with the starting files
     rm -rf "$dir/d" && mkdir -p "$dir/d/store" && cd "$dir/d" || exit 2
-    if [ "$2" = sync ]; then   # a clone whose remote moved on, its own change not yet sent
+    if [ "${2%-*}" = sync ]; then   # a clone whose remote moved on, its own change not yet sent
         rm -rf "$dir/remote.git" && cp -a "$work/template/d/." . && cp -a "$work/template/remote.git" "$dir/"
         chmod 640 velk.dat && printf 'old backup\n' > backup.bak
-        return
+        if [ "$2" = sync-hook ]; then   # a hook that refuses the merge commit
+            printf '#!/bin/sh\nexit 1\n' > .git/hooks/pre-commit && chmod +x .git/hooks/pre-commit
+        fi
+        return 0
     fi
     case $2 in create*) ;; *) printf '%s' "$three" > store/velk.dat ;; esac
     printf 'old export\n' > store/velk.txt && printf 'old backup\n' > backup.bak && printf 'Data Total : 00 \n\n' > other.dat
@@ -61,6 +64,14 @@ told() {   # what was done, status, output: the change is told as done exactly w
     fi
 }
 
+next_sync() {   # whatever a sync was cut short by, the next one (its hook gone) ends with the merged catalogue
+    rm -f .git/hooks/pre-commit
+    "$bin" sync >/dev/null 2>&1 || fail "$1: the next sync failed"
+    same velk.dat new || fail "$1: the next sync did not end with the merged catalogue"
+    [ ! -e .git/MERGE_HEAD ] && git diff --quiet HEAD && [ -z "$(git ls-files --unmerged)" ] \
+        || fail "$1: the next sync left git halfway"
+}
+
 # name, subject, success line (empty: the exit status tells; -: nothing tells), standard input,
 # arguments (none: the menu); in a folder of its own. $mid: a state between
 # the old and the new one, where a run makes two changes.
@@ -95,6 +106,7 @@ scenario() {
                 "$bin" <<<q >/dev/null 2>&1
                 [ "$(leftovers)" = 0 ] || fail "$what: the next start left a temporary file"
                 check $layout "$what, after the next start"
+                [ "${name%-*}" != sync ] || next_sync "$what"
             done
         done
     done
@@ -119,8 +131,9 @@ if command -v git >/dev/null; then
         && "$bin" git init -q && "$bin" git remote add origin ../remote.git && "$bin" sync && git clone -q ../remote.git ../b \
         && "$bin" -C ../b delete 2 && "$bin" -C ../b add Delta D-4 && "$bin" -C ../b sync && "$bin" add Omega O-9) >/dev/null
     layouts="plain nolink" run sync velk.dat '^sync: ' '' sync
+    layouts=plain run sync-hook velk.dat '^sync: ' '' sync
 else
-    echo "git is not installed: the sync was NOT tried"; echo "0 kill points, 0 failures" > "$work/sync.log"
+    echo "git is not installed: the sync was NOT tried"; for s in sync sync-hook; do echo "0 kill points, 0 failures" > "$work/$s.log"; done
 fi
 run command-edit velk.dat '' '' edit 02 --name 'Beta Two' --serial B-22
 wait
@@ -133,4 +146,4 @@ for tried in "$work"/*/tried; do
 done
 grep -h FAIL "$work"/*.log
 awk -v late=$failures '/kill points/ {n++; p += $1; f += $4}
-    END {print p + 0 " kill points, " f + late " failures"; exit !(n == 12 && f + late == 0)}' "$work"/*.log
+    END {print p + 0 " kill points, " f + late " failures"; exit !(n == 13 && f + late == 0)}' "$work"/*.log

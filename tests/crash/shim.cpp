@@ -17,13 +17,20 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 long count = 0;  // one count for every kind of call
+// A git started at the point of an "after": the signal waits until the
+// program has waited for it to end.
+bool deferring = false;
+int deferred = 0;
+pid_t dueChild = 0;
 
 // Only the program itself is counted, not the git it runs.
 bool mine()
@@ -69,7 +76,9 @@ auto counted(Call call) -> decltype(call())
     if (due && !after)
         kill(getpid(), signal);
     auto result = call();
-    if (due && after)
+    if (due && after && deferring)
+        deferred = signal;
+    else if (due && after)
         kill(getpid(), signal);
     return result;
 }
@@ -158,3 +167,32 @@ int linkat(int a, const char* b, int c, const char* d, int e)
 }
 
 }  // extern "C"
+
+// Every git the program starts is a point too: killed before git starts, or
+// once the program has waited for it to end, or failed as a spawn that
+// cannot be made.
+extern "C" int posix_spawnp(pid_t* pid, const char* file, const posix_spawn_file_actions_t* actions,
+                            const posix_spawnattr_t* attr, char* const argv[], char* const envp[])
+{
+    static auto f = real<int (*)(pid_t*, const char*, const posix_spawn_file_actions_t*, const posix_spawnattr_t*,
+                                 char* const*, char* const*)>("posix_spawnp");
+    int spawned = 0;
+    deferring = true;
+    const int failed = counted([&] {
+        spawned = f(pid, file, actions, attr, argv, envp);
+        return 0;
+    });
+    deferring = false;
+    if (deferred && spawned == 0)
+        dueChild = *pid;
+    return failed != 0 ? EIO : spawned;
+}
+
+extern "C" pid_t waitpid(pid_t pid, int* status, int options)
+{
+    static auto f = real<pid_t (*)(pid_t, int*, int)>("waitpid");
+    const pid_t ended = f(pid, status, options);
+    if (dueChild != 0 && ended == dueChild)
+        kill(getpid(), deferred);
+    return ended;
+}
