@@ -76,7 +76,8 @@ inline constexpr T kWhyRebasing = "a rebase is in progress; finish it with 'quor
 inline constexpr T kWhyDeleted = "the remote's branch deleted the catalogue; nothing was changed here";
 inline constexpr T kWhyOwnName = "a file of this program's own, which a remote never brings; nothing was changed";
 inline constexpr T kWhyGitLink = "git keeps it as a symbolic link, which the catalogue never follows in a "
-                                 "repository; put the catalogue's file itself in its place";
+                                 "repository; put the catalogue's file in its place, then run 'quorvane git rm "
+                                 "--cached velk.dat' and 'quorvane git add velk.dat'";
 inline constexpr T kWhyBothChanged = "changed both here and on the remote; bring the two in line with git, "
                                      "then sync; nothing was changed";
 inline constexpr T kWhyMergeWaits = "the merged catalogue stands, and the next sync or change records its merge: ";

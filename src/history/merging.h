@@ -15,5 +15,8 @@ Refused finishMerge();
 // same lock: the index, the other files and the branch brought in line, the
 // merge committed. Called back by the recorder.
 Fault recordSync();
+// velk.dat is a symbolic link the user made: git would keep the link, not
+// the catalogue it leads to.
+bool linkedHere();
 
 }  // namespace qv::history

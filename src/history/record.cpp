@@ -42,7 +42,7 @@ std::string codesOf(const std::vector<int>& codes)
 
 }  // namespace
 
-GitRun commitAs(const std::vector<std::string>& args)
+GitRun commitAs(const std::vector<std::string>& args, const std::vector<std::string>& env)
 {
     // No housekeeping after the program's own commits: it would cost every
     // change a second git process. The fetch of each sync and the user's own
@@ -51,18 +51,11 @@ GitRun commitAs(const std::vector<std::string>& args)
     words.insert(words.end(), args.begin(), args.end());
     GitOptions options;
     options.ownIdentity = true;
+    options.env = env;
     return runGit(words, options);
 }
 
 namespace {
-
-// velk.dat is a symbolic link the user made: git would keep the link, not
-// the catalogue it leads to.
-bool linked()
-{
-    struct stat st {};
-    return ::lstat(kDataFile, &st) == 0 && S_ISLNK(st.st_mode);
-}
 
 class GitRecorder final : public Recorder {
 public:
@@ -72,7 +65,7 @@ public:
             return {};
         if (done.kind == Done::Sync)
             return recordSync();
-        if (linked())
+        if (linkedHere())
             return notRecorded(std::string(text::kLinked));
         // A sync's merge still to be committed goes first, as it came first.
         if (Refused r = finishMerge())
@@ -138,6 +131,12 @@ void writeAttributes()
 }
 
 }  // namespace
+
+bool linkedHere()
+{
+    struct stat st {};
+    return ::lstat(kDataFile, &st) == 0 && S_ISLNK(st.st_mode);
+}
 
 Fault notRecorded(const std::string& why)
 {
@@ -213,11 +212,13 @@ Refused setUp()
     if (::access(kDataFile, F_OK) != 0)
         if (const Outcome created = createData(); !created.made())
             return {Refusal::None, {}, created.fault()};
-    if (linked())
+    if (linkedHere())
         return {Refusal::Linked, std::string(text::kLinked), {}};
     if (const GitRun run = runGit({"add", "--", kDataFile, ".gitignore", ".gitattributes"}); !run.ok())
         return failed(run);
-    if (const GitRun run = commitAs({"--quiet", "-m", std::string(text::kFirstCommit)}); !run.ok())
+    if (const GitRun run = commitAs(
+            {"--quiet", "-m", std::string(text::kFirstCommit), "--", kDataFile, ".gitignore", ".gitattributes"});
+        !run.ok())
         return failed(run);
     return {};
 }

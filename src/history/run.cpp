@@ -2,6 +2,7 @@
 
 #include "history/texts.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -67,6 +68,10 @@ constexpr std::string_view kElsewhere[] = {
     "GIT_SHALLOW_FILE",
     "GIT_INTERNAL_SUPER_PREFIX",
     "GIT_COMMON_DIR",
+    // Beyond that list: where refs are kept, and how far git looks up.
+    "GIT_NAMESPACE",
+    "GIT_CEILING_DIRECTORIES",
+    "GIT_DISCOVERY_ACROSS_FILESYSTEM",
 };
 
 bool elsewhere(std::string_view entry)
@@ -89,6 +94,14 @@ std::vector<std::string> environment(const std::vector<std::string>& extra)
             env.emplace_back(*e);
     for (const char* set : {"GIT_EDITOR=true", "GIT_PAGER=cat", "GIT_MERGE_AUTOEDIT=no"})
         env.emplace_back(set);
+    // Nor a repository above the folder: git looks in the folder alone.
+    static const std::string above = [] {
+        char here[4096];
+        const std::string path = ::getcwd(here, sizeof here) ? here : "";
+        return path.substr(0, std::max<std::size_t>(path.rfind('/'), 1));
+    }();
+    if (!above.empty())
+        env.push_back("GIT_CEILING_DIRECTORIES=" + above);
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
 }

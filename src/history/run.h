@@ -39,6 +39,6 @@ GitRun runGit(const std::vector<std::string>& args, const GitOptions& options = 
 // `git commit ARGS...` as the program makes its commits: with its own
 // identity where the user has none, hooks and signing as configured, git's
 // automatic housekeeping left to its other commands.
-GitRun commitAs(const std::vector<std::string>& args);
+GitRun commitAs(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
 
 }  // namespace qv::history

@@ -29,6 +29,9 @@ struct Bringing {
 };
 Bringing* pending = nullptr;
 
+// The index of the sync's merge commit: the merged tree and nothing else.
+constexpr const char* kMergeIndex = ".git/quorvane-merge-index";
+
 bool exists(const char* path) { return ::access(path, F_OK) == 0; }
 
 // The catalogue as it stands, as bytes.
@@ -62,6 +65,8 @@ Refused upstream(std::string& remote, std::string& ref, bool& tracked)
     if (!head.ok())
         return failed(head);
     const std::string branch = firstLine(head.out);
+    if (const std::string lock = ".git/refs/heads/" + branch + ".lock"; exists(lock.c_str()))
+        return {Refusal::Git, std::string(text::kRemoveLock) + lock.substr(5) + std::string(text::kIfNoGit), {}};
     const GitRun up =
         runGit({"for-each-ref", "--format=%(upstream:remotename) %(upstream:remoteref)", "refs/heads/" + branch});
     if (!up.ok())
@@ -138,6 +143,11 @@ Refused bringIn(const std::string& remote, const std::string& theirs, const std:
     if (!forward)
         if (Refused r = mergedTree(headId, theirs, bytes, bringing.tree))
             return r;
+    // What the files beside velk.dat would become, tried first: a file the
+    // user changed, or one in the way, refuses the sync before velk.dat changes.
+    if (const GitRun tried = runGit({"read-tree", "-m", "-u", "-n", headId, forward ? theirs : bringing.tree});
+        !tried.ok())
+        return failed(tried);
     Done done(Done::Sync);
     done.source = remote;
     done.added = synced.added = merged.added;
@@ -194,8 +204,13 @@ Refused ready()
         return r;
     if (Refused r = finishMerge())
         return r;
+    if (exists(".git/CHERRY_PICK_HEAD") || exists(".git/REVERT_HEAD")
+        || !runGit({"ls-files", "--unmerged"}).out.empty())
+        return {Refusal::Unfinished, std::string(text::kUnderWay), {}};
     if (keptAsLink())
         return {Refusal::GitLink, kDataFile, {}};
+    if (linkedHere())
+        return {Refusal::Linked, std::string(text::kLinked), {}};
     if (!exists(kDataFile))
         return {Refusal::None, {}, ioError(IoError::Open, kDataFile, errno)};
     std::vector<Record> records;
@@ -229,24 +244,26 @@ Fault gitSide(const Bringing& b)
 {
     // velk.dat as written, the files beside it as the commit has them; git
     // writes no velk.dat of its own, and leaves what the user changed.
-    const GitRun steps[] = {
-        runGit({"update-index", "--", kDataFile}),
-        runGit({"read-tree", "-m", "-u", b.head, b.forward ? b.theirs : b.tree}),
-    };
-    for (const GitRun& run : steps)
-        if (!run.ok())
-            return notRecorded(run.why());
+    if (const GitRun run = runGit({"update-index", "--", kDataFile}); !run.ok())
+        return notRecorded(run.why());
+    if (const GitRun run = runGit({"read-tree", "-m", "-u", b.head, b.forward ? b.theirs : b.tree}); !run.ok())
+        return notRecorded(run.why());
     if (b.forward) {
         const GitRun moved = runGit({"update-ref", "-m", b.message, "HEAD", b.theirs, b.head});
         return moved.ok() ? Fault{} : notRecorded(moved.why());
     }
-    // The merge in progress, as git keeps one: a commit refused now is made
-    // by the next sync or change.
+    // The merge in progress, as git keeps one, with an index of its own so
+    // that nothing the user staged goes into it: a commit refused now is
+    // made by the next sync or change.
+    GitOptions own;
+    own.env.push_back(std::string("GIT_INDEX_FILE=") + kMergeIndex);
+    if (const GitRun run = runGit({"read-tree", b.tree}, own); !run.ok())
+        return notRecorded(run.why());
     std::ofstream(".git/MERGE_MSG", std::ios::trunc) << b.message << "\n";
     if (const GitRun run = runGit({"update-ref", "MERGE_HEAD", b.theirs}); !run.ok())
         return notRecorded(run.why());
-    const GitRun committed = commitAs({"--quiet", "--no-edit"});
-    return committed.ok() ? Fault{} : notRecorded(committed.why());
+    const Refused unfinished = finishMerge();
+    return unfinished ? notRecorded(unfinished.detail) : Fault{};
 }
 
 }  // namespace
@@ -259,8 +276,12 @@ Refused finishMerge()
     std::getline(std::ifstream(".git/MERGE_MSG"), message);
     if (!message.starts_with(text::kSync) || !runGit({"ls-files", "--unmerged"}).out.empty())
         return {Refusal::Unfinished, std::string(text::kUnfinished), {}};
-    if (const GitRun run = commitAs({"--quiet", "--no-edit"}); !run.ok())
+    std::vector<std::string> env;
+    if (exists(kMergeIndex))
+        env.push_back(std::string("GIT_INDEX_FILE=") + kMergeIndex);
+    if (const GitRun run = commitAs({"--quiet", "--no-edit"}, env); !run.ok())
         return failed(run);
+    (void)::unlink(kMergeIndex);
     return {};
 }
 

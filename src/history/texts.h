@@ -28,11 +28,17 @@ inline constexpr T kIgnore = "# quorvane: only velk.dat and these two files are 
 inline constexpr T kAttributes = "velk.dat merge=quorvane diff=quorvane\n";
 // The same in the repository's own attributes, which a remote's files cannot
 // undo: no filter, no conversion of line ends, the catalogue's merge and diff.
-inline constexpr T kKeptAttributes = "velk.dat merge=quorvane diff=quorvane -text -filter -ident\n";
+// The lists of ignored names and of attributes merge as the union of their
+// lines, so that a host's own .gitignore never stands in a sync's way.
+inline constexpr T kKeptAttributes = "velk.dat merge=quorvane diff=quorvane -text -eol -filter -ident "
+                                     "-working-tree-encoding\n.gitignore merge=union\n.gitattributes merge=union\n";
 
 // Why a change or a sync is not recorded, beyond git's own words.
 inline constexpr T kLinked = "velk.dat is a symbolic link, and git would keep the link, not the catalogue; "
                              "keep velk.dat itself in this folder to have its history";
+inline constexpr T kUnderWay = "git has a cherry-pick, a revert or a merge with conflicts under way; finish it, "
+                               "or abort it with 'quorvane git cherry-pick --abort', 'revert --abort' or "
+                               "'merge --abort'";
 inline constexpr T kUnfinished = "a merge that is not the catalogue's is in progress; "
                                  "finish it with 'quorvane git commit' or drop it with 'quorvane git merge --abort'";
 
