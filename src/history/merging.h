@@ -2,10 +2,24 @@
 // the recorder: what the sync leaves half-made is finished by the next run.
 #pragma once
 
+#include <string>
+#include <string_view>
+
+#include "catalog/catalog.h"
 #include "catalog/fault.h"
 #include "history/history.h"
 
 namespace qv::history {
+
+// What the recorder makes of the sync's velk.dat once the commit step has
+// written it: the branch moved to `theirs`, or a merge of it in `tree`.
+struct Bringing {
+    bool forward = false;
+    std::string head, theirs, tree, message;
+    Fault unrecorded;  // why git could not record it, where it could not
+};
+// Writes velk.dat through the commit step, its recording that of `bringing`.
+Outcome bringWith(Bringing& bringing, std::string_view bytes, const Done& done);
 
 // Commits the merge that a sync left to make (its commit refused by a hook,
 // the program killed before it), before anything else is recorded; refuses

@@ -20,18 +20,6 @@ namespace qv::history {
 
 namespace {
 
-// What the recorder makes of the sync's velk.dat once the commit step has
-// written it: the branch moved to `theirs`, or a merge of it in `tree`.
-struct Bringing {
-    bool forward = false;
-    std::string head, theirs, tree, message;
-    Fault unrecorded;  // why git could not record it, where it could not
-};
-Bringing* pending = nullptr;
-
-// The index of the sync's merge commit: the merged tree and nothing else.
-constexpr const char* kMergeIndex = ".git/quorvane-merge-index";
-
 bool exists(const char* path) { return ::access(path, F_OK) == 0; }
 
 // The catalogue as it stands, as bytes.
@@ -154,9 +142,7 @@ Refused bringIn(const std::string& remote, const std::string& theirs, const std:
     done.removed = synced.removed = merged.removed;
     done.both = synced.both = merged.both;
     bringing.message = messageOf(done);
-    pending = &bringing;
-    const Outcome made = replaceData(bytes, &done);
-    pending = nullptr;
+    const Outcome made = bringWith(bringing, bytes, done);
     if (!made.made())
         return {Refusal::None, {}, made.fault()};
     synced.merged = true;
@@ -225,65 +211,7 @@ Refused ready()
     return diff.status != 0 && diff.status != 1 ? failed(diff) : Refused{};
 }
 
-Fault gitSide(const Bringing& b);
-
 }  // namespace
-
-Fault recordSync()
-{
-    if (!pending)
-        return {};
-    Bringing& b = *pending;
-    b.unrecorded = gitSide(b);
-    return b.unrecorded;
-}
-
-namespace {
-
-Fault gitSide(const Bringing& b)
-{
-    // velk.dat as written, the files beside it as the commit has them; git
-    // writes no velk.dat of its own, and leaves what the user changed.
-    if (const GitRun run = runGit({"update-index", "--", kDataFile}); !run.ok())
-        return notRecorded(run.why());
-    if (const GitRun run = runGit({"read-tree", "-m", "-u", b.head, b.forward ? b.theirs : b.tree}); !run.ok())
-        return notRecorded(run.why());
-    if (b.forward) {
-        const GitRun moved = runGit({"update-ref", "-m", b.message, "HEAD", b.theirs, b.head});
-        return moved.ok() ? Fault{} : notRecorded(moved.why());
-    }
-    // The merge in progress, as git keeps one, with an index of its own so
-    // that nothing the user staged goes into it: a commit refused now is
-    // made by the next sync or change.
-    GitOptions own;
-    own.env.push_back(std::string("GIT_INDEX_FILE=") + kMergeIndex);
-    if (const GitRun run = runGit({"read-tree", b.tree}, own); !run.ok())
-        return notRecorded(run.why());
-    std::ofstream(".git/MERGE_MSG", std::ios::trunc) << b.message << "\n";
-    if (const GitRun run = runGit({"update-ref", "MERGE_HEAD", b.theirs}); !run.ok())
-        return notRecorded(run.why());
-    const Refused unfinished = finishMerge();
-    return unfinished ? notRecorded(unfinished.detail) : Fault{};
-}
-
-}  // namespace
-
-Refused finishMerge()
-{
-    if (!exists(".git/MERGE_HEAD"))
-        return {};
-    std::string message;
-    std::getline(std::ifstream(".git/MERGE_MSG"), message);
-    if (!message.starts_with(text::kSync) || !runGit({"ls-files", "--unmerged"}).out.empty())
-        return {Refusal::Unfinished, std::string(text::kUnfinished), {}};
-    std::vector<std::string> env;
-    if (exists(kMergeIndex))
-        env.push_back(std::string("GIT_INDEX_FILE=") + kMergeIndex);
-    if (const GitRun run = commitAs({"--quiet", "--no-edit"}, env); !run.ok())
-        return failed(run);
-    (void)::unlink(kMergeIndex);
-    return {};
-}
 
 Refused sync(Synced& synced)
 {
