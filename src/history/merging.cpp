@@ -48,14 +48,72 @@ Fault gitSide(const Bringing& b)
     return unfinished ? notRecorded(unfinished.detail) : Fault{};
 }
 
+// The sync whose velk.dat may stand before git has recorded it, kept in
+// .git while it does: a run killed between the two records that very merge
+// next time, rather than merging the merged catalogue again (which, with
+// records repeated on one side and removed on the other, is not the same).
+constexpr const char* kPendingSync = ".git/quorvane-sync";
+
+std::string blobOf(std::string_view bytes)
+{
+    GitOptions given;
+    given.input = bytes;
+    const GitRun run = runGit({"hash-object", "--stdin"}, given);
+    return run.ok() ? firstLine(run.out) : "";
+}
+
+// The marker left where git has not yet taken the sync in: none once it
+// has, or once its merge waits as git's own (MERGE_HEAD).
+void settle(const Bringing& b)
+{
+    if (!b.unrecorded || exists(".git/MERGE_HEAD"))
+        (void)::unlink(kPendingSync);
+}
+
 }  // namespace
 
 Outcome bringWith(Bringing& bringing, std::string_view bytes, const Done& done)
 {
+    // Without the blob's id (git could not say it) there is no marker, and
+    // a run killed halfway merges again.
+    if (const std::string blob = blobOf(bytes); !blob.empty())
+        std::ofstream(kPendingSync, std::ios::trunc) << bringing.forward << "\n"
+                                                     << bringing.head << "\n"
+                                                     << bringing.theirs << "\n"
+                                                     << bringing.tree << "\n"
+                                                     << blob << "\n"
+                                                     << bringing.message << "\n";
     pending = &bringing;
     Outcome made = replaceData(bytes, &done);
     pending = nullptr;
+    if (!made.made())
+        (void)::unlink(kPendingSync);
+    else
+        settle(bringing);
     return made;
+}
+
+Refused resumeSync()
+{
+    std::ifstream in(kPendingSync);
+    if (!in)
+        return {};
+    std::string lines[6];
+    for (std::string& line : lines)
+        std::getline(in, line);
+    Bringing b{lines[0] == "1", lines[1], lines[2], lines[3], lines[5], {}};
+    const GitRun head = runGit({"rev-parse", "--verify", "--quiet", "HEAD"});
+    const GitRun now = runGit({"hash-object", "--", kDataFile});
+    // Not that sync's file any more (or a marker cut short): the file is
+    // recorded as it stands, as any other.
+    if (!in || lines[5].empty() || !head.ok() || !now.ok() || firstLine(head.out) != b.head
+        || firstLine(now.out) != lines[4]) {
+        (void)::unlink(kPendingSync);
+        return {};
+    }
+    b.unrecorded = gitSide(b);
+    settle(b);
+    return b.unrecorded ? Refused{Refusal::Git, b.unrecorded.detail, {}} : Refused{};
 }
 
 Fault recordSync()

@@ -29,6 +29,9 @@ Refused finishMerge();
 // same lock: the index, the other files and the branch brought in line, the
 // merge committed. Called back by the recorder.
 Fault recordSync();
+// Records the sync whose velk.dat was written by a run killed before git
+// recorded it, where velk.dat and HEAD are still as that run left them.
+Refused resumeSync();
 // velk.dat is a symbolic link the user made: git would keep the link, not
 // the catalogue it leads to.
 bool linkedHere();

@@ -190,6 +190,8 @@ Refused ready()
         return r;
     if (Refused r = finishMerge())
         return r;
+    if (Refused r = resumeSync())
+        return r;
     if (exists(".git/CHERRY_PICK_HEAD") || exists(".git/REVERT_HEAD")
         || !runGit({"ls-files", "--unmerged"}).out.empty())
         return {Refusal::Unfinished, std::string(text::kUnderWay), {}};

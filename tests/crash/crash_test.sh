@@ -20,7 +20,9 @@ fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
 setup() {   # layout, scenario: a fresh directory with the starting files
     rm -rf "$dir/d" && mkdir -p "$dir/d/store" && cd "$dir/d" || exit 2
-    if [ "${2%-*}" = sync ]; then   # a clone whose remote moved on, its own change not yet sent
+    # A clone whose remote moved on (Alpha deleted there), its own change not
+    # yet sent (a second Alpha): the merge keeps one, and so must the next sync.
+    if [ "${2%-*}" = sync ]; then
         rm -rf "$dir/remote.git" && cp -a "$work/template/d/." . && cp -a "$work/template/remote.git" "$dir/"
         chmod 640 velk.dat && printf 'old backup\n' > backup.bak
         if [ "$2" = sync-hook ]; then   # a hook that refuses the merge commit
@@ -129,7 +131,7 @@ run import velk.dat '' "$(printf 'Delta\tD-4\nEpsilon\tE-5')" import -
 if command -v git >/dev/null; then
     mkdir -p "$work/template/d" && (cd "$work/template" && git init -q --bare remote.git && cd d && printf '%s' "$three" > velk.dat \
         && "$bin" git init -q && "$bin" git remote add origin ../remote.git && "$bin" sync && git clone -q ../remote.git ../b \
-        && "$bin" -C ../b delete 2 && "$bin" -C ../b add Delta D-4 && "$bin" -C ../b sync && "$bin" add Omega O-9) >/dev/null
+        && "$bin" -C ../b delete 1 && "$bin" -C ../b add Delta D-4 && "$bin" -C ../b sync && "$bin" add Alpha A-1) >/dev/null
     layouts="plain nolink" run sync velk.dat '^sync: ' '' sync
     layouts=plain run sync-hook velk.dat '^sync: ' '' sync
 else
