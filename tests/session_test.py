@@ -15,10 +15,13 @@
 #   keys A|B|C              the menu's input: the lines A, B and C
 #   stdin                   the menu's input, as the section's body
 #   stdout STEP             the menu's expected screen; the session is the step
-#   cli                     shell lines "$ quorvane ARGS  ## STEP", each followed
-#                           by its standard output, its standard error with
-#                           each line marked "! ", and "? N" for a status N but
-#                           0; $QUORVANE is the binary, for `timeout $QUORVANE`
+#   cli                     steps: a shell line "$ quorvane ARGS  ## STEP", or
+#                           "$ ## STEP" and then its commands one a line, each
+#                           marked "> " (ended by "&&" to chain them), each
+#                           step followed by its standard output, its standard
+#                           error with each line marked "! ", and "? N" for a
+#                           status N but 0; $QUORVANE is the binary, for
+#                           `timeout $QUORVANE`
 #   file NAME...            files expected afterwards, holding the body
 #   same NAME...            files expected as they were at the start
 #   exists NAME...          files expected, contents not compared
@@ -27,7 +30,7 @@
 # of a damaged data file, {xHH} for a byte; {nonl} takes back the newline
 # that ends its line, and {skip} in an expected text passes over anything up
 # to the text that follows it, though never over a menu prompt.
-import os, re, shutil, subprocess, sys, tempfile
+import itertools, os, re, shutil, subprocess, sys, tempfile
 
 PROMPT = "Please enter the code  \n:"
 TOKENS = {
@@ -129,13 +132,14 @@ def run(binary, path):
         if d := difference(case["text"].get("stdout", ""), got):
             failures.append("in the menu session '%s', in the operation headed '%s': %s"
                             % (case["session"], line_before(got, d[0], PROMPT), d[1]))
-    got = ""
-    for line in case["text"].get("cli", "").split("\n"):
+    got, lines = "", case["text"].get("cli", "").split("\n")
+    for at, line in enumerate(lines):
         if line.startswith("$ "):
-            script = 'quorvane() { "$QUORVANE" "$@"; }\n{ %s\n}' % line[2:]
+            more = list(itertools.takewhile(lambda line: line.startswith("> "), lines[at + 1 :]))
+            script = 'quorvane() { "$QUORVANE" "$@"; }\n{ %s\n}' % "\n".join([line[2:]] + [m[2:] for m in more])
             step = subprocess.run(["sh", "-c", script.encode("latin-1")], cwd=work, env=env, capture_output=True,
                                   stdin=subprocess.DEVNULL)
-            got += line + "\n" + step.stdout.decode("latin-1")
+            got += "".join(m + "\n" for m in [line] + more) + step.stdout.decode("latin-1")
             got += "".join("! " + e + "\n" for e in step.stderr.decode("latin-1").splitlines())
             got += "? %d\n" % step.returncode if step.returncode else ""
     if d := difference(case["text"].get("cli", ""), got):
