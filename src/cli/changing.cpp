@@ -14,11 +14,12 @@ namespace qv::cli {
 
 namespace {
 
-// Adds what passed the checks; prints the new codes.
+// Adds what passed the checks; prints the new codes. `from`: the file
+// imported, none for an add.
 int addAll(const Args& a, const std::vector<NewRecord>& records, const std::string& from)
 {
     int first = 0;
-    const Outcome added = addRecords(records, &first);
+    const Outcome added = addRecords(records, &first, nullptr, !from.empty());
     if (!added.made()) {
         Fault f = added.fault();
         if (f.kind == Fault::Full && f.line) {  // the first record that does not fit, where it was read
