@@ -135,6 +135,7 @@ _quorvane()
     log) options="-n --json --help" ;;
     merge) options="--base= --help" ;;
     edit) options="--name= --serial= --help" ;;
+    delete) options="-v --verbose --help" ;;
     git) return ;;  # git's own words
     esac
     if [[ $cur == -* ]]; then

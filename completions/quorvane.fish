@@ -79,6 +79,7 @@ complete -c quorvane -n '__fish_seen_subcommand_from show' -l json -d 'Its JSON 
 complete -c quorvane -n '__fish_seen_subcommand_from import' -l json -d "The array that 'list --json' prints"
 complete -c quorvane -n '__fish_seen_subcommand_from edit' -s n -l name -x -d 'The new name'
 complete -c quorvane -n '__fish_seen_subcommand_from edit' -s s -l serial -x -d 'The new serial'
+complete -c quorvane -n '__fish_seen_subcommand_from delete' -s v -l verbose -d 'Print each removed record'
 complete -c quorvane -n '__fish_seen_subcommand_from show edit delete' -x -a '(__quorvane_codes)'
 complete -c quorvane -n '__fish_seen_subcommand_from export load import merge merge-driver textconv' -F
 complete -c quorvane -n '__fish_seen_subcommand_from help' -x -a "$commands"

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,8 +44,9 @@ Outcome editRecord(int code, const std::string* name, const std::string* serial,
 // refuses it all (the fault's `code` is that code). `stage` hears when the
 // removal begins and when the new file is put right.
 enum class Stage { Processing, Rebuilding };
+// `removed` receives the records removed, by their codes and names before.
 Outcome deleteRecords(const std::vector<int>& codes, Shown* shown = nullptr, Trace* trace = nullptr,
-                      const std::function<void(Stage)>& stage = {});
+                      const std::function<void(Stage)>& stage = {}, std::vector<Record>* removed = nullptr);
 // Replaces the data file with a copy of the named file; the data file as it
 // was becomes the backup.
 Outcome loadFile(const std::string& name);
@@ -76,8 +78,13 @@ Fault readWhole(const std::string& name, std::string& bytes);
 struct Done {
     enum Kind { Add, Import, Edit, Delete, Load, Recover, Restore, Merge, Sync } kind;
     explicit Done(Kind what) : kind(what) {}
-    std::vector<int> codes;                // Add, Import: the new codes; Edit: its code; Delete: the codes removed
-    std::vector<std::string> names;        // Add: the new names; Edit: the new name, where it changed
+    // The records it names, each by its code and its name: Add, Import: the
+    // new ones; Edit: the one edited, by its name before; Delete: those
+    // removed, by their codes before; Merge, Sync: those kept in both
+    // versions, by their new codes.
+    std::vector<int> codes;
+    std::vector<std::string> names;
+    std::optional<std::string> renamed;    // Edit: the new name, where one was given
     bool serial = false;                   // Edit: the serial changed
     int records = -1;                      // Load, Restore, Merge: the records the new file holds; -1: damaged
     std::string source;                    // Load, Merge: the file; Restore: the revision; Sync: the remote

@@ -9,7 +9,7 @@
 namespace qv {
 
 Outcome deleteRecords(const std::vector<int>& codes, Shown* shown, Trace* trace,
-                      const std::function<void(Stage)>& stage)
+                      const std::function<void(Stage)>& stage, std::vector<Record>* removed)
 {
     Transaction change;
     if (Fault f = change.readSound(shown, true))
@@ -32,6 +32,10 @@ Outcome deleteRecords(const std::vector<int>& codes, Shown* shown, Trace* trace,
     for (int code = 1; code <= total; ++code)
         starts.push_back(findMarker(data, code, starts.back()));
     starts.push_back(-1);
+    Done done(Done::Delete);
+    done.codes = codes;
+    for (int code : codes)
+        done.names.push_back(nameAt(data, starts[static_cast<std::size_t>(code)]));
     File* out = change.write();
     if (!out)
         return change.fault();
@@ -67,8 +71,9 @@ Outcome deleteRecords(const std::vector<int>& codes, Shown* shown, Trace* trace,
         f = trace->rebuilt(*out);
     if (f)
         return f;
-    Done done(Done::Delete);
-    done.codes = codes;
+    if (removed)
+        for (std::size_t i = 0; i < codes.size(); ++i)
+            removed->push_back({codes[i], done.names[i], {}});
     return change.commit(kBackupFile, after, false, &done);
 }
 

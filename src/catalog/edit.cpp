@@ -29,10 +29,10 @@ Outcome editRecord(int code, const std::string* name, const std::string* serial,
     if (trace)
         if (Fault f = trace->begin())
             return f;
-    const long nameAt = marker + 6;  // behind "(CC)[ "
-    Fault f = copyRange(data, 0, nameAt, *out);
+    const long nameFrom = marker + 6;  // behind "(CC)[ "
+    Fault f = copyRange(data, 0, nameFrom, *out);
     if (!f)
-        f = name ? put(*out, *name + " ]") : copyRange(data, nameAt, star, *out);
+        f = name ? put(*out, *name + " ]") : copyRange(data, nameFrom, star, *out);
     if (!f)
         f = put(*out, serial ? "*\n" + *serial + " #\n" : "*");
     // What follows: the title line's newline onwards where only the name
@@ -49,8 +49,9 @@ Outcome editRecord(int code, const std::string* name, const std::string* serial,
         return f;
     Done done(Done::Edit);
     done.codes = {code};
+    done.names = {nameAt(data, marker)};
     if (name)
-        done.names.push_back(*name);
+        done.renamed = *name;
     done.serial = serial != nullptr;
     return change.commit(kBackupFile, change.total(), true, &done);
 }

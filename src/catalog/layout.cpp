@@ -211,6 +211,16 @@ long findMarker(File& data, int code, long from)
     }
 }
 
+std::string nameAt(File& data, long marker)
+{
+    // "(CC)[ name ]*": the name runs from behind "[ " up to " ]".
+    const long star = findByte(data, marker, '*');
+    std::string name;
+    for (long at = marker + 6; at < star - 2; ++at)
+        name += static_cast<char>(data.getAt(at));
+    return name;
+}
+
 Fault put(File& out, std::string_view text) { return out.write(text) ? Fault{} : Fault(out.failure()); }
 
 Fault copyRange(File& in, long from, long to, File& out)

@@ -67,6 +67,8 @@ std::string catalogueOf(const std::vector<Record>& records);
 // `from`; -1 when there is none. In a sound file it opens the record's title
 // line: the layout keeps ( and ) out of names and serials.
 long findMarker(File& data, int code, long from = 0);
+// The name on the title line whose marker is at `marker`, in a sound file.
+std::string nameAt(File& data, long marker);
 // Offset of the first `byte` at or after `from`; -1 when the file ends first.
 long findByte(File& f, long from, char byte);
 // Writes `text` at the cursor of `out`, or says why it cannot.

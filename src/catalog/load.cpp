@@ -163,6 +163,8 @@ Outcome mergeFile(const std::string& other, const std::string* base, Merged* mer
     done.source = other;
     done.records = static_cast<int>(result.records.size());
     done.added = result.added, done.removed = result.removed, done.both = result.both;
+    for (const Record& r : result.versions)
+        done.codes.push_back(r.code), done.names.push_back(r.name);
     return change.commit(kBackupFile, done.records, false, &done);
 }
 

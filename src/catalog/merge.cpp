@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <utility>
 
 namespace qv {
@@ -50,6 +51,33 @@ std::vector<std::vector<Key>> replacements(const std::vector<Record>& base, cons
     return put;
 }
 
+// What a side put in place of the base record k, as its versions of it:
+// the records that keep its name or its serial; where none does (both were
+// edited), those that keep no other base record's and that the other side
+// did not put there as well (an addition made on both), so that a record
+// added beside it is no version of it.
+std::set<Key> versionsOf(const std::vector<Record>& base, std::size_t k, const std::vector<std::vector<Key>>& put,
+                         const std::vector<Key>& other)
+{
+    auto keeps = [&](std::size_t j, const Key& key) {
+        return key.first == base[j].name || key.second == base[j].serial;
+    };
+    std::set<Key> versions;
+    for (const Key& key : put[k])
+        if (keeps(k, key))
+            versions.insert(key);
+    if (!versions.empty())
+        return versions;
+    for (const Key& key : put[k]) {
+        bool another = std::find(other.begin(), other.end(), key) != other.end();
+        for (std::size_t j = 0; j < base.size() && !another; ++j)
+            another = j != k && keeps(j, key) && put[j] == put[k];
+        if (!another)
+            versions.insert(key);
+    }
+    return versions;
+}
+
 }  // namespace
 
 Merged mergeRecords(const std::vector<Record>& base, const std::vector<Record>& ours, const std::vector<Record>& theirs)
@@ -92,11 +120,22 @@ Merged mergeRecords(const std::vector<Record>& base, const std::vector<Record>& 
         }
     for (std::size_t i = 0; i < merged.records.size(); ++i)
         merged.records[i].code = static_cast<int>(i) + 1;
-    // A base record both sides put something else in place of, and not the
-    // same thing, was edited on both: both versions are kept.
+    // A base record both sides put versions of their own in place of, and not
+    // the same ones, was edited on both: both versions are kept.
     const auto byOurs = replacements(base, ours), byTheirs = replacements(base, theirs);
-    for (std::size_t k = 0; k < base.size(); ++k)
-        merged.both += !byOurs[k].empty() && !byTheirs[k].empty() && byOurs[k] != byTheirs[k];
+    std::set<Key> versions;
+    for (std::size_t k = 0; k < base.size(); ++k) {
+        const std::set<Key> mine = versionsOf(base, k, byOurs, byTheirs[k]),
+                            other = versionsOf(base, k, byTheirs, byOurs[k]);
+        if (!mine.empty() && !other.empty() && mine != other) {
+            ++merged.both;
+            versions.insert(mine.begin(), mine.end());
+            versions.insert(other.begin(), other.end());
+        }
+    }
+    for (const Record& r : merged.records)
+        if (versions.contains(keyOf(r)))
+            merged.versions.push_back(r);
     return merged;
 }
 

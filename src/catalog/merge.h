@@ -21,10 +21,11 @@
 namespace qv {
 
 struct Merged {
-    std::vector<Record> records;  // coded from 01 in their order
-    int added = 0;                // records of theirs appended
-    int removed = 0;              // records of ours removed
-    int both = 0;                 // records both sides edited differently: both versions kept
+    std::vector<Record> records;   // coded from 01 in their order
+    int added = 0;                 // records of theirs appended
+    int removed = 0;               // records of ours removed
+    int both = 0;                  // records both sides edited differently: both versions kept
+    std::vector<Record> versions;  // those versions, as coded here
 };
 Merged mergeRecords(const std::vector<Record>& base, const std::vector<Record>& ours,
                     const std::vector<Record>& theirs);

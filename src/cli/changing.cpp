@@ -9,16 +9,18 @@
 #include "cli/output.h"
 #include "cli/status.h"
 #include "cli/texts.h"
+#include "cli/unicode.h"
 
 namespace qv::cli {
 
 namespace {
 
-// Adds what passed the checks; prints the new codes.
+// Adds what passed the checks; prints the new codes. `from`: the file
+// imported, none for an add.
 int addAll(const Args& a, const std::vector<NewRecord>& records, const std::string& from)
 {
     int first = 0;
-    const Outcome added = addRecords(records, &first);
+    const Outcome added = addRecords(records, &first, nullptr, !from.empty());
     if (!added.made()) {
         Fault f = added.fault();
         if (f.kind == Fault::Full && f.line) {  // the first record that does not fit, where it was read
@@ -76,7 +78,12 @@ int deleteCommand(const Args& a)
     std::sort(codes.begin(), codes.end());
     if (auto twice = std::adjacent_find(codes.begin(), codes.end()); twice != codes.end())
         return complain(a.cmd, "", std::string(text::kWhyTwice) + twoDigits(*twice));
-    return done(a, deleteRecords(codes));
+    std::vector<Record> removed;
+    const Outcome outcome = deleteRecords(codes, nullptr, nullptr, {}, a.verbose ? &removed : nullptr);
+    if (outcome.made())
+        for (const Record& r : removed)
+            print(twoDigits(r.code) + "\t" + escapeText(r.name) + "\n");
+    return done(a, outcome);
 }
 
 int loadCommand(const Args& a) { return done(a, loadFile(a.pos[0])); }

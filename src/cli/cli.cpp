@@ -36,7 +36,8 @@ const Command kCommands[] = {
     {"add", "add NAME SERIAL", "add a record; prints its code", addCommand, 2, 2, true},
     {"edit", "edit CODE [--name=N] [--serial=S]", "change a record's name, serial or both", editCommand, 1, 1, true,
      Codes | Fields, "  -n, --name=NAME      the new name\n  -s, --serial=SERIAL  the new serial\n"},
-    {"delete", "delete CODE...", "remove records; the rest move up", deleteCommand, 1, -1, true, Codes,
+    {"delete", "delete [-v] CODE...", "remove records; the rest move up", deleteCommand, 1, -1, true, Codes | Verbose,
+     "  -v, --verbose  print each removed record: code TAB name\n"
      "The codes are those 'list' shows before the call; all go in one change.\n"},
     {"check", "check", "count what the data file check counts", checkCommand, 0, 0, false},
     {"export", "export [FILE]", "copy velk.dat to FILE (velk.txt)", exportCommand, 0, 1, false, Plain,
@@ -93,6 +94,10 @@ int parseCommand(const Command& c, int argc, char** argv, Args& a)
         longs.push_back({"base", required_argument, nullptr, 'b'});
     if (c.takes & Count)
         shorts += "n:";
+    if (c.takes & Verbose) {
+        longs.push_back({"verbose", no_argument, nullptr, 'v'});
+        shorts += "v";
+    }
     longs.push_back({});
     // Arguments in the order given, options anywhere among them, whatever
     // POSIXLY_CORRECT says: getopt hands each argument over as option 1.
@@ -103,6 +108,7 @@ int parseCommand(const Command& c, int argc, char** argv, Args& a)
         case 1: a.pos.emplace_back(optarg); break;
         case 'h': printHelp(c); return -1;
         case 'j': a.json = true; break;
+        case 'v': a.verbose = true; break;
         case 'n':
             if (c.takes & Count) {
                 const std::string n = optarg;

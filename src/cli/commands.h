@@ -18,6 +18,7 @@ struct Args {
     std::string cmd;
     std::vector<std::string> pos;  // the arguments that are not options
     bool json = false;
+    bool verbose = false;  // delete: the records removed, on standard output
     std::optional<std::string> name, serial;
     std::optional<std::string> base;  // merge: the common catalogue
     int count = 0;                    // log: how many, 0 for all

@@ -45,6 +45,18 @@ int refuse(const Args& a, const history::Refused& r)
 
 std::string count(int n, const char* one, const char* many) { return std::to_string(n) + (n == 1 ? one : many); }
 
+// " (01 Alpha Two, 03 Alpha)": the records kept in both versions, by code
+// and name; `escape` makes a name safe for a line of its own.
+std::string versions(const std::vector<Record>& records, std::string (*escape)(std::string_view))
+{
+    std::string out;
+    for (const Record& r : records)
+        out.append(out.empty() ? " (" : ", ").append(twoDigits(r.code)).append(" ").append(escape(r.name));
+    return out.empty() ? out : out + ")";
+}
+
+std::string asIs(std::string_view name) { return std::string(name); }
+
 }  // namespace
 
 int gitCommand(const Args& a)
@@ -71,10 +83,14 @@ int syncCommand(const Args& a)
     if (refused && refused.why != Refusal::Pushed)
         return refuse(a, refused);
     if (a.json) {
+        nlohmann::json kept = nlohmann::json::array();
+        for (const Record& r : s.versions)
+            kept.push_back({{"code", twoDigits(r.code)}, {"name", toUtf8(r.name)}});
         print(nlohmann::json{{"remote", toUtf8(s.remote)},
                              {"added", s.added},
                              {"removed", s.removed},
                              {"both", s.both},
+                             {"versions", kept},
                              {"pushed", s.pushed}}
                   .dump()
               + "\n");
@@ -82,7 +98,7 @@ int syncCommand(const Args& a)
         std::string line = "sync: " + count(s.added, " record", " records") + " added, " + std::to_string(s.removed)
             + " removed from " + escapeText(s.remote);
         if (s.both)
-            line += ", " + std::to_string(s.both) + " edited on both machines and kept in both versions";
+            line += ", " + std::to_string(s.both) + std::string(text::kSyncedBoth) + versions(s.versions, escapeText);
         print(line
               + (s.pushed                          ? "; pushed\n"
                      : refused || !s.waits.empty() ? "; not pushed\n"
@@ -101,8 +117,11 @@ int mergeCommand(const Args& a)
         return complain(a.cmd, kDataFile, text::kWhyGitLink);
     Merged merged;
     const Outcome outcome = mergeFile(a.pos[0], a.base ? &*a.base : nullptr, &merged);
-    if (outcome.made() && merged.both)
-        complain(a.cmd, a.pos[0], std::to_string(merged.both).append(text::kWhyBoth));
+    if (outcome.made() && merged.both)  // the line escapes the names
+        complain(a.cmd, a.pos[0],
+                 std::to_string(merged.both)
+                     .append(merged.both == 1 ? text::kWhyBothOne : text::kWhyBoth)
+                     .append(versions(merged.versions, asIs)));
     return done(a, outcome);
 }
 

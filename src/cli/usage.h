@@ -14,13 +14,14 @@ namespace qv::cli {
 // What a command takes besides --help.
 enum Takes : unsigned {
     Plain = 0,
-    Codes = 1,    // its first argument (delete: every one) is a record code
-    Json = 2,     // --json
-    Fields = 4,   // --name and --serial
-    Base = 8,     // --base
-    Count = 16,   // -n N
-    Raw = 32,     // its arguments are another program's, taken as they are
-    ForGit = 64,  // git runs it; the overview passes it by
+    Codes = 1,      // its first argument (delete: every one) is a record code
+    Json = 2,       // --json
+    Fields = 4,     // --name and --serial
+    Base = 8,       // --base
+    Count = 16,     // -n N
+    Raw = 32,       // its arguments are another program's, taken as they are
+    ForGit = 64,    // git runs it; the overview passes it by
+    Verbose = 128,  // -v, --verbose
 };
 
 struct Command {

@@ -10,6 +10,7 @@
 
 #include "catalog/catalog.h"
 #include "catalog/fault.h"
+#include "catalog/layout.h"
 
 namespace qv::history {
 
@@ -70,11 +71,12 @@ Outcome restore(const std::string& revision, Refused& refused);
 struct Synced {
     std::string remote;
     int added = 0, removed = 0, both = 0;
-    bool merged = false;  // the catalogue changed
-    bool pushed = false;  // something went out
-    Fault after;          // what went wrong once the catalogue had changed
-    std::string waits;    // why git could not record the merge, which then
-                          // waits for the next sync or change
+    std::vector<Record> versions;  // the records kept in both versions, as coded here
+    bool merged = false;           // the catalogue changed
+    bool pushed = false;           // something went out
+    Fault after;                   // what went wrong once the catalogue had changed
+    std::string waits;             // why git could not record the merge, which then
+                                   // waits for the next sync or change
     // Told before the network is waited for: fetching, or pushing.
     std::function<void(bool pushing)> waiting;
 };

@@ -17,31 +17,6 @@
 
 namespace qv::history {
 
-namespace {
-
-// A text in a commit message: a control character would reach the terminal
-// of whoever reads the log.
-std::string plain(std::string_view text)
-{
-    std::string out;
-    for (char c : text)
-        out += (c >= 0 && c < 0x20) || c == 0x7f ? '?' : c;
-    return out;
-}
-
-std::string codesOf(const std::vector<int>& codes)
-{
-    std::string out;
-    for (int code : codes) {
-        if (!out.empty())
-            out += ' ';
-        out += twoDigits(code);
-    }
-    return out;
-}
-
-}  // namespace
-
 GitRun commitAs(const std::vector<std::string>& args, const std::vector<std::string>& env)
 {
     // No housekeeping after the program's own commits: it would cost every
@@ -159,34 +134,6 @@ Recorder& recorder()
 {
     static GitRecorder git;  // the run's one recorder
     return git;
-}
-
-std::string messageOf(const Done& done)
-{
-    const std::string names = done.names.empty() ? "" : " " + plain(done.names.front());
-    const std::string many = done.records == 1 ? " record" : " records";
-    switch (done.kind) {
-    case Done::Add: return "Add " + codesOf(done.codes) + names;
-    case Done::Import:
-        return "Import " + std::to_string(done.codes.size()) + (done.codes.size() == 1 ? " record" : " records");
-    case Done::Edit:
-        return "Edit " + codesOf(done.codes) + (done.names.empty() ? "" : " name:" + names)
-            + (done.serial ? (done.names.empty() ? " serial" : ", serial") : "");
-    case Done::Delete: return "Delete " + codesOf(done.codes);
-    case Done::Load:
-        return "Load " + plain(done.source) + ": "
-            + (done.records < 0 ? std::string(text::kNotSound) : std::to_string(done.records) + many);
-    case Done::Recover: return std::string(text::kRecover);
-    case Done::Restore: return "Restore " + plain(done.source);
-    case Done::Sync:
-        return std::string(text::kSync) + plain(done.source) + ": " + std::to_string(done.added) + " added, "
-            + std::to_string(done.removed) + " removed";
-    case Done::Merge:
-        return "Merge " + plain(done.source) + ": " + std::to_string(done.added) + " added, "
-            + std::to_string(done.removed) + " removed"
-            + (done.both ? ", " + std::to_string(done.both) + " kept in both versions" : "");
-    }
-    return {};
 }
 
 Refused setUp()

@@ -141,6 +141,9 @@ Refused bringIn(const std::string& remote, const std::string& theirs, const std:
     done.added = synced.added = merged.added;
     done.removed = synced.removed = merged.removed;
     done.both = synced.both = merged.both;
+    synced.versions = merged.versions;
+    for (const Record& r : merged.versions)
+        done.codes.push_back(r.code), done.names.push_back(r.name);
     bringing.message = messageOf(done);
     const Outcome made = bringWith(bringing, bytes, done);
     if (!made.made())

@@ -15,11 +15,21 @@ inline constexpr T kFallbackEmail = "quorvane@localhost";
 inline constexpr T kRemoveLock = "remove .git/";
 inline constexpr T kIfNoGit = " if no git command is running";
 
+// The commit messages, cut at 70 characters: "Add 04 Photo Editor Pro",
+// "Delete 01 Beta, 03 Video Cutter", "Edit 02 serial (Sound Studio)", "Edit
+// 02 name: Sound Studio Max (was Sound Studio)", "Merge FILE: 1 added, 0
+// removed, 1 kept in both versions (02 Oboe, 05 Oboe)".
 inline constexpr T kFirstCommit = "Start the catalogue's history";
 inline constexpr T kRecover = "Recover the backup";
 inline constexpr T kAsItStands = "Record the catalogue as it stands";
 inline constexpr T kNotSound = "not a sound catalogue";
 inline constexpr T kSync = "Sync with ";
+inline constexpr T kAdd = "Add ", kImport = "Import ", kDelete = "Delete ", kEdit = "Edit ";
+inline constexpr T kName = " name: ", kSerial = " serial", kWas = " (was ";
+inline constexpr T kLoad = "Load ", kRestore = "Restore ", kMerge = "Merge ";
+inline constexpr T kRecord = " record", kRecords = " records", kAdded = " added, ", kRemoved = " removed";
+inline constexpr T kKeptBoth = " kept in both versions";
+inline constexpr T kCut = "\xE2\x80\xA6";  // an ellipsis where a message is cut
 
 // Only velk.dat and the two git files are kept in history.
 inline constexpr T kIgnore = "# quorvane: only velk.dat and these two files are kept in history\n"

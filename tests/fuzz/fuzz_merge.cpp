@@ -85,6 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     require(same(got, expected), "ours' kept records are not in ours' order, then theirs' in theirs'");
     for (size_t i = 0; i < got.size(); ++i)
         require(got[i].code == static_cast<int>(i) + 1, "the codes do not run from 01");
+    for (size_t i = 0; i < merged.versions.size(); ++i)
+        require(merged.versions[i] == got[static_cast<size_t>(merged.versions[i].code) - 1]
+                    && (i == 0 || merged.versions[i - 1].code < merged.versions[i].code) && merged.both > 0,
+                "the versions named are not the merge's records, by their codes, in order");
     // Through the bytes of the three files: sound and within 99, or refused.
     qv::Merged fromFiles;
     const qv::Fault f = qv::mergeFiles(base.empty() ? "" : qv::catalogueOf(base), qv::catalogueOf(ours),

@@ -1,0 +1,122 @@
+// The commit message of a change: one line that names what it did, the
+// codes and the names, never a serial.
+#include <utf8proc.h>
+
+#include "catalog/layout.h"
+#include "history/history.h"
+#include "history/texts.h"
+
+namespace qv::history {
+
+namespace {
+
+// The characters a message holds at most, its ellipsis included.
+constexpr std::size_t kLongest = 70;
+
+// The text as one line that git keeps and a terminal shows without obeying
+// it, escaped as the command line escapes its output: tab, newline, carriage
+// return and escape as \t, \n, \r and \e, every other control character (C0,
+// DEL, C1) and every byte that is not UTF-8 as \xHH. A backslash stays as it
+// is: the log escapes the message again, and shows it as the list shows the
+// name.
+std::string oneLine(std::string_view bytes)
+{
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    auto hex = [&](char byte) {
+        const auto b = static_cast<unsigned char>(byte);
+        out.append("\\x").append({kHex[b >> 4], kHex[b & 15]});
+    };
+    while (!bytes.empty()) {
+        utf8proc_int32_t cp = 0;
+        const auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(bytes.data()),
+                                        static_cast<utf8proc_ssize_t>(bytes.size()), &cp);
+        const std::size_t length = n > 0 ? static_cast<std::size_t>(n) : 1;
+        const std::string_view ch = bytes.substr(0, length);
+        bytes.remove_prefix(length);
+        if (n > 0 && cp >= 0x20 && (cp < 0x7f || cp >= 0xa0))
+            out.append(ch);
+        else if (n > 0 && (cp == '\t' || cp == '\n' || cp == '\r' || cp == 0x1b))
+            out.append({'\\', cp == '\t' ? 't' : cp == '\n' ? 'n' : cp == '\r' ? 'r' : 'e'});
+        else
+            for (char b : ch)
+                hex(b);
+    }
+    return out;
+}
+
+// At most kLongest characters (valid UTF-8 in): what goes beyond is cut off
+// between two characters, and an ellipsis says so.
+std::string cut(std::string text)
+{
+    std::size_t characters = 0, keep = 0;
+    for (std::size_t at = 0; at < text.size(); ++at)
+        if ((static_cast<unsigned char>(text[at]) & 0xc0) != 0x80 && ++characters == kLongest)
+            keep = at;  // where the last character that fits beside the ellipsis ends
+    if (characters <= kLongest)
+        return text;
+    return text.substr(0, keep) + std::string(text::kCut);
+}
+
+// "04 Photo Editor Pro, 05 Sound Studio": the records a change names.
+std::string named(const Done& done)
+{
+    std::string out;
+    for (std::size_t i = 0; i < done.codes.size(); ++i) {
+        out += (i ? ", " : "") + twoDigits(done.codes[i]);
+        if (i < done.names.size() && !done.names[i].empty())
+            out += " " + done.names[i];
+    }
+    return out;
+}
+
+std::string count(std::size_t n) { return std::to_string(n) + std::string(n == 1 ? text::kRecord : text::kRecords); }
+
+std::string edit(const Done& done)
+{
+    const std::string was = done.names.empty() ? "" : done.names.front();
+    std::string out = std::string(text::kEdit) + twoDigits(done.codes.front());
+    if (done.renamed)
+        out += std::string(text::kName) + *done.renamed + (done.serial ? "," + std::string(text::kSerial) : "");
+    else if (done.serial)
+        out += text::kSerial;
+    if (done.renamed && *done.renamed != was)
+        out += std::string(text::kWas) + was + ")";
+    else if (!done.renamed && !was.empty())
+        out += " (" + was + ")";
+    return out;
+}
+
+// "2 added, 1 removed, 1 kept in both versions (03 Alpha, 05 Alpha Two)"
+std::string merged(const Done& done)
+{
+    std::string out = std::to_string(done.added) + std::string(text::kAdded) + std::to_string(done.removed)
+        + std::string(text::kRemoved);
+    if (done.both)
+        out += ", " + std::to_string(done.both) + std::string(text::kKeptBoth) + " (" + named(done) + ")";
+    return out;
+}
+
+std::string message(const Done& done)
+{
+    switch (done.kind) {
+    case Done::Add: return std::string(text::kAdd) + named(done);
+    case Done::Import: return std::string(text::kImport) + count(done.codes.size()) + ": " + named(done);
+    case Done::Edit: return edit(done);
+    case Done::Delete: return std::string(text::kDelete) + named(done);
+    case Done::Load:
+        return std::string(text::kLoad) + done.source + ": "
+            + (done.records < 0 ? std::string(text::kNotSound) : count(static_cast<std::size_t>(done.records)));
+    case Done::Recover: return std::string(text::kRecover);
+    case Done::Restore: return std::string(text::kRestore) + done.source;
+    case Done::Sync: return std::string(text::kSync) + done.source + ": " + merged(done);
+    case Done::Merge: return std::string(text::kMerge) + done.source + ": " + merged(done);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string messageOf(const Done& done) { return cut(oneLine(message(done))); }
+
+}  // namespace qv::history
