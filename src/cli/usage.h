@@ -21,6 +21,8 @@ enum Takes : unsigned {
     Count = 16,   // -n N
     Raw = 32,     // its arguments are another program's, taken as they are
     ForGit = 64,  // git runs it; the overview passes it by
+    Files = 128,  // its arguments and --base are file names
+    Stdio = 256,  // ... and - among them is standard input or output
 };
 
 struct Command {
