@@ -43,12 +43,12 @@ struct [[nodiscard]] Fault {
     enum class Field { None, Name, Serial } field = Field::None;
     IoError io;           // File, NotLoadable: what the file layer said
     std::string file;     // the file involved, where there is one
-    std::string detail;   // NotJson: the parser's words; NotRecorded: git's;
-                          // NotOneWord, Reserved, Control: the byte refused, its first
-    std::size_t size = 0, limit = 0;  // TooLong: the text's bytes (or more), and the most it may have
+    std::string detail;   // NotJson: the parser's words; NotRecorded: git's; NotOneWord, Reserved, Control: the byte
     int line = 0;         // an import: the line that cannot be taken
     bool record = false;  // ... counted in records of a JSON array, not in lines
     int code = 0;         // NoRecord: the code no record has
+    // TooLong: the text's bytes (an imported line's: at least), and the most it may have.
+    std::size_t size = 0, limit = 0;
 
     Fault() = default;
     // Every failure of the file layer is a fault of the file it names.
