@@ -29,7 +29,9 @@
 # {menu} and {damaged} stand for the start-up lines, the menu and the refusal
 # of a damaged data file, {xHH} for a byte; {nonl} takes back the newline
 # that ends its line, and {skip} in an expected text passes over anything up
-# to the text that follows it, though never over a menu prompt.
+# to the text that follows it, though never over a menu prompt. In a cli
+# section, {work} stands for the directory the case runs in and {case} for
+# the one above it, as the program names them (their real paths).
 import itertools, os, re, shutil, subprocess, sys, tempfile
 
 PROMPT = "Please enter the code  \n:"
@@ -139,8 +141,10 @@ def run(binary, path):
             script = 'quorvane() { "$QUORVANE" "$@"; }\n{ %s\n}' % "\n".join([line[2:]] + [m[2:] for m in more])
             step = subprocess.run(["sh", "-c", script.encode("latin-1")], cwd=work, env=env, capture_output=True,
                                   stdin=subprocess.DEVNULL)
-            got += "".join(m + "\n" for m in [line] + more) + step.stdout.decode("latin-1")
-            got += "".join("! " + e + "\n" for e in step.stderr.decode("latin-1").splitlines())
+            out = step.stdout.decode("latin-1") + "".join(
+                "! " + e + "\n" for e in step.stderr.decode("latin-1").splitlines())
+            out = out.replace(os.path.realpath(work), "{work}").replace(os.path.realpath(io), "{case}")
+            got += "".join(m + "\n" for m in [line] + more) + out
             got += "? %d\n" % step.returncode if step.returncode else ""
     if d := difference(case["text"].get("cli", ""), got):
         failures.append("in the step '%s': %s" % (line_before(got, d[0], "\n$ ").rpartition("## ")[2], d[1]))

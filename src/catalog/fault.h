@@ -3,6 +3,7 @@
 // in their own words.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 
@@ -17,8 +18,9 @@ struct [[nodiscard]] Fault {
         Damaged,      // the data file does not have the sound layout
         NotSound,     // another catalogue (a merge's side) does not have it either
         Full,         // the data file holds 99 records already
-        TooLong,      // a name or serial of more than 59 bytes
-        NotOneWord,   // a serial that is empty or holds white space, a name holding a newline
+        TooLong,      // a name or serial of more than 59 bytes, an imported line longer than any record's
+        NotOneWord,   // a serial holding white space, a name holding a newline
+        Empty,        // an empty serial, or an empty name given to a command
         Reserved,     // a name or serial holding one of ( ) [ ] * ? #
         Control,      // a name or serial given to a command holding a control character
         Changed,      // another process changed the data file since it was shown
@@ -36,12 +38,17 @@ struct [[nodiscard]] Fault {
         NotArray,     // imported JSON that is not an array
         NotRecorded,  // the history could not record a change: detail says why
     } kind = None;
+    // TooLong, NotOneWord, Empty, Reserved, Control: the text refused (None:
+    // an imported line, too long to be split into its texts).
+    enum class Field { None, Name, Serial } field = Field::None;
     IoError io;           // File, NotLoadable: what the file layer said
     std::string file;     // the file involved, where there is one
-    std::string detail;   // NotJson: the parser's words; NotRecorded: git's
+    std::string detail;   // NotJson: the parser's words; NotRecorded: git's; NotOneWord, Reserved, Control: the byte
     int line = 0;         // an import: the line that cannot be taken
     bool record = false;  // ... counted in records of a JSON array, not in lines
     int code = 0;         // NoRecord: the code no record has
+    // TooLong: the text's bytes (an imported line's: at least), and the most it may have.
+    std::size_t size = 0, limit = 0;
 
     Fault() = default;
     // Every failure of the file layer is a fault of the file it names.
@@ -69,19 +76,23 @@ public:
     enum State { NotDone, Done, DoneThenFailed };
     Outcome(Fault notDone) : fault_(std::move(notDone)) {}           // NOLINT(google-explicit-constructor)
     Outcome(IoError notDone) : fault_(Fault(std::move(notDone))) {}  // NOLINT(google-explicit-constructor)
-    static Outcome done(Fault after = {})
+    // `started`: the change made the data file where there was none.
+    static Outcome done(Fault after = {}, bool started = false)
     {
         Outcome o(std::move(after));
         o.state_ = o.fault_ ? DoneThenFailed : Done;
+        o.started_ = started;
         return o;
     }
     State state() const { return state_; }
     bool made() const { return state_ != NotDone; }
+    bool started() const { return started_; }
     const Fault& fault() const { return fault_; }
 
 private:
     Fault fault_;
     State state_ = NotDone;
+    bool started_ = false;
 };
 
 }  // namespace qv

@@ -11,15 +11,16 @@ namespace qv {
 
 class Trace;
 
-// Whether control characters may be stored: the menu takes what is typed,
-// by its own rules; a command gives a record one line of tab-separated
-// fields, so it takes none.
-enum class Controls { Taken, Refused };
+// Whose rules the texts are held to: the menu takes what is typed, by its
+// own rules; a command gives a record one line of tab-separated fields, so
+// it takes no control character, and no empty name.
+enum class Rules { Menu, Command };
 
 // Whether a name and a serial may be stored; either may be absent, as in an
 // edit that changes one of them. A `trace` first shows the texts in
-// format.dat, where the menu's users look for them.
-Fault checkFields(const std::string* name, const std::string* serial, Controls controls, Trace* trace = nullptr);
+// format.dat, where the menu's users look for them. A refusal names the
+// text, and the byte or the limit that refuses it.
+Fault checkFields(const std::string* name, const std::string* serial, Rules rules, Trace* trace = nullptr);
 
 // Whether a name and a serial can stand in the data file at all: any bytes
 // but a newline and a reserved character. What a JSON copy of a catalogue

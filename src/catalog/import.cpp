@@ -17,8 +17,12 @@ bool ImportReader::feed(std::string_view bytes)
     while (!stopped_ && !bytes.empty()) {
         std::size_t nl = bytes.find('\n');
         std::string_view piece = bytes.substr(0, nl);
-        if (line_.size() + piece.size() > kLongestLine)
-            return stop(fault(Fault::TooLong), number_ + 1);
+        if (line_.size() + piece.size() > kLongestLine) {
+            Fault f = fault(Fault::TooLong);
+            f.size = line_.size() + piece.size();
+            f.limit = kLongestLine;
+            return stop(f, number_ + 1);
+        }
         line_.append(piece);
         if (nl == std::string_view::npos)
             break;
@@ -53,7 +57,7 @@ bool ImportReader::take(std::string_view line)
         return true;
     }
     NewRecord r{std::string(line.substr(0, tab)), std::string(line.substr(tab + 1)), number_};
-    if (Fault f = checkFields(&r.name, &r.serial, Controls::Refused))
+    if (Fault f = checkFields(&r.name, &r.serial, Rules::Command))
         faults_.add(f, number_);
     else
         records_.push_back(std::move(r));

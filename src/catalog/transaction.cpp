@@ -167,6 +167,7 @@ File* Transaction::write()
     // What stands there is the user's: a FIFO or a device is never replaced.
     if (!fault_ && place.exists && !S_ISREG(place.st.st_mode))
         fault_ = ioError(IoError::Write, kDataFile, kNotRegular);
+    started_ = !place.exists;
     return write(place, kDataFile);
 }
 
@@ -189,7 +190,7 @@ Outcome Transaction::commit(const char* backup, std::optional<int> total, bool f
     if (recorder && record)
         if (Fault f = recorder->record(*record); f && !after)
             after = f;
-    return Outcome::done(after);
+    return Outcome::done(after, data_ && started_);
 }
 
 }  // namespace qv

@@ -76,7 +76,8 @@ public:
     // `followed`, a caller's `shown` then stands for the new file, so that a
     // further step is checked against it.
     // `done`: what the change did, for the history to record while the lock
-    // is still held.
+    // is still held. The outcome tells whether the change started the data
+    // file, where there was none.
     Outcome commit(const char* backup, std::optional<int> total = std::nullopt, bool followed = false,
                    const struct Done* done = nullptr);
 
@@ -85,7 +86,8 @@ private:
     Shown own_;
     Shown* shown_ = &own_;
     int total_ = 0;
-    bool data_ = false;  // the new content is the data file's
+    bool data_ = false;     // the new content is the data file's
+    bool started_ = false;  // ... and there was no data file before it
     Fault fault_;
     std::optional<Commit> next_;
 };

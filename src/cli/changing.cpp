@@ -54,7 +54,7 @@ constexpr std::size_t kJsonLimit = std::size_t{1} << 20;
 int addCommand(const Args& a)
 {
     const NewRecord r{a.pos[0], a.pos[1]};
-    if (Fault f = checkFields(&r.name, &r.serial, Controls::Refused))
+    if (Fault f = checkFields(&r.name, &r.serial, Rules::Command))
         return fail(a, f);
     return addAll(a, {r}, "");
 }
@@ -63,7 +63,7 @@ int editCommand(const Args& a)
 {
     const std::string* name = a.name ? &*a.name : nullptr;
     const std::string* serial = a.serial ? &*a.serial : nullptr;
-    if (Fault f = checkFields(name, serial, Controls::Refused))
+    if (Fault f = checkFields(name, serial, Rules::Command))
         return fail(a, f);
     return done(a, editRecord(*parseCode(a.pos[0]), name, serial));
 }
@@ -86,7 +86,7 @@ int deleteCommand(const Args& a)
     return done(a, outcome);
 }
 
-int loadCommand(const Args& a) { return done(a, loadFile(a.pos[0])); }
+int loadCommand(const Args& a) { return done(a, loadFile(a.files[0])); }
 
 int recoverCommand(const Args& a) { return done(a, recoverBackup()); }
 
@@ -100,7 +100,7 @@ int importCommand(const Args& a)
     ImportFaults faults;
     std::string json;
     ImportReader reader;
-    const Fault read = viewFile(piped ? nullptr : from.c_str(), [&](std::string_view part) {
+    const Fault read = viewFile(piped ? nullptr : a.files[0].c_str(), [&](std::string_view part) {
         if (a.json)
             json.append(part);
         return a.json ? json.size() <= kJsonLimit : reader.feed(part);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,11 +42,13 @@ const Command kCommands[] = {
      "  -v, --verbose  print each removed record: code TAB name\n"
      "The codes are those 'list' shows before the call; all go in one change.\n"},
     {"check", "check", "count what the data file check counts", checkCommand, 0, 0, false},
-    {"export", "export [FILE]", "copy velk.dat to FILE (velk.txt)", exportCommand, 0, 1, false, Plain,
-     "FILE - is standard output. The copy replaces FILE whole, or leaves it be.\n"},
-    {"load", "load FILE", "replace velk.dat with a copy of FILE", loadCommand, 1, 1, true},
+    {"export", "export [FILE]", "copy velk.dat to FILE (velk.txt)", exportCommand, 0, 1, false, Files | Stdio,
+     "FILE - is standard output; without FILE, velk.txt beside velk.dat.\n"
+     "The copy replaces FILE whole, or leaves it be.\n"},
+    {"load", "load FILE", "replace velk.dat with a copy of FILE", loadCommand, 1, 1, true, Files},
     {"recover", "recover", "bring back velk.dat from backup.bak", recoverCommand, 0, 0, true},
-    {"import", "import [--json] FILE", "add the records in FILE (- is stdin)", importCommand, 1, 1, true, Json,
+    {"import", "import [--json] FILE", "add the records in FILE (- is stdin)", importCommand, 1, 1, true,
+     Json | Files | Stdio,
      "      --json  FILE holds the array that 'list --json' prints\n"
      "Otherwise a line a record, NAME<TAB>SERIAL: the serial follows the last tab;\n"
      "CR LF line ends and blank lines are fine.\n"
@@ -52,18 +56,22 @@ const Command kCommands[] = {
      "'list' escapes what its lines hold, and the lines here are taken as they stand.\n"},
     {"git", "git ARGS...", "run git in the catalogue's folder", gitCommand, 0, -1, false, Raw,
      "'git init' also sets the folder up: .gitignore, .gitattributes, the merge\n"
-     "driver and the diff's textconv, and a first commit. See HISTORY AND SYNC in quorvane(1).\n"},
-    {"sync", "sync [--json]", "merge with the remote, record by record; push", syncCommand, 0, 0, true, Json,
+     "driver and the diff's textconv, and a first commit. See HISTORY AND SYNC in\n"
+     "quorvane(1).\n"},
+    {"sync", "sync [--json]", "merge records with the remote; push", syncCommand, 0, 0, true, Json,
      "Fetches the branch's upstream (or origin), merges its records with these,\n"
      "writes velk.dat like any change (recover undoes it), commits and pushes.\n"
      "Serials go to the remote in plain text: use a remote you trust.\n"},
     {"log", "log [-n N] [--json]", "the recorded changes of velk.dat", logCommand, 0, 0, false, Count | Json},
     {"restore", "restore REV", "make the catalogue what it was at REV", restoreCommand, 1, 1, true},
-    {"merge", "merge [--base=BASE] OTHER", "merge the catalogue file OTHER into this one", mergeCommand, 1, 1, true,
-     Base, "Without --base the merge is a union. A way back from a synced folder's conflict copies.\n"},
+    {"merge", "merge [--base=BASE] OTHER", "merge the catalogue OTHER into this one", mergeCommand, 1, 1, true,
+     Base | Files,
+     "Without --base the merge is a union. A way back from a synced folder's\n"
+     "conflict copies.\n"},
     {"merge-driver", "merge-driver BASE OURS THEIRS", "git's merge of velk.dat, into OURS", mergeDriverCommand, 3, 3,
-     false, ForGit},
-    {"textconv", "textconv FILE", "the records of FILE as lines, for git diff", textconvCommand, 1, 1, false, ForGit},
+     false, ForGit | Files},
+    {"textconv", "textconv FILE", "the records of FILE as lines, for git diff", textconvCommand, 1, 1, false,
+     ForGit | Files},
     {"help", "help [COMMAND]", "this help, or a command's", nullptr, 0, 1, false},
 };
 
@@ -155,12 +163,42 @@ int finish(const std::string& what, int status, bool made = false)
     return made ? status : kFailed;
 }
 
-int run(const Command& c, int argc, char** argv)
+// Where the program opens the file `name` typed on the command line: a
+// relative name from the shell's folder, where the program left it.
+std::optional<std::string> found(const std::string& name, const Command& c, const Start& start)
+{
+    if (name.empty() || name.front() == '/' || (name == "-" && (c.takes & Stdio)))
+        return name;
+    if (start.shellError)
+        return std::nullopt;
+    if (start.shell.empty())
+        return name;
+    return start.shell + (start.shell.ends_with('/') ? "" : "/") + name;
+}
+
+// The command's file names, as it opens them; kDone, or kFailed once told
+// why one cannot be found.
+int findFiles(const Command& c, const Start& start, Args& a)
+{
+    for (const std::string& name : a.pos) {
+        const std::optional<std::string> file = found(name, c, start);
+        if (!file)
+            return complain(a.cmd, name, std::strerror(start.shellError));
+        a.files.push_back(*file);
+    }
+    if (a.base && !(a.baseFile = found(*a.base, c, start)))
+        return complain(a.cmd, *a.base, std::strerror(start.shellError));
+    return kDone;
+}
+
+int run(const Command& c, int argc, char** argv, const Start& start)
 {
     Args a;
     a.cmd = c.name;
     if (int status = parseCommand(c, argc, argv, a))
         return status < 0 ? finish(a.cmd, kDone) : status;
+    if ((c.takes & Files) && findFiles(c, start, a))
+        return kFailed;
     if (!c.run) {  // help [COMMAND]
         const Command* about = a.pos.empty() ? nullptr : commandNamed(a.pos[0]);
         if (!a.pos.empty() && !about)
@@ -179,6 +217,13 @@ int run(const Command& c, int argc, char** argv)
         // Whatever was in the making was dropped on the way out.
         return complain(a.cmd, "", whatWentWrong(e));
     }
+}
+
+Start ended(int status)
+{
+    Start start;
+    start.status = status;
+    return start;
 }
 
 // -C, or else $QUORVANE_DIR: where the catalogue lives.
@@ -203,26 +248,35 @@ Start readOptions(int argc, char** argv)
         switch (opt) {
         case 'C':
             if (enter(optarg, "-C"))
-                return {Start::Ended, kFailed};
+                return ended(kFailed);
             moved = true;
             break;
-        case 'h': printUsage(); return {Start::Ended, finish("--help", kDone)};
-        case 'V': print(std::string(text::kVersion) + "\n"); return {Start::Ended, finish("--version", kDone)};
-        default: return {Start::Ended, usage("", optionMistake(opt, argv[optind - 1], optopt, longs))};
+        case 'h': printUsage(); return ended(finish("--help", kDone));
+        case 'V': print(std::string(text::kVersion) + "\n"); return ended(finish("--version", kDone));
+        default: return ended(usage("", optionMistake(opt, argv[optind - 1], optopt, longs)));
         }
     }
     const Command* c = optind < argc ? commandNamed(argv[optind]) : nullptr;
     if (optind < argc && !c)
-        return {Start::Ended, unknownCommand(argv[optind])};
+        return ended(unknownCommand(argv[optind]));
+    Start start;
+    start.then = c ? Start::Command : Start::Menu;
+    start.first = optind;
     const char* home = std::getenv(text::kEnvDir.data());
-    if (!moved && home && *home && (!c || c->run) && enter(home, std::string(text::kEnvDir)))
-        return {Start::Ended, kFailed};
-    return {c ? Start::Command : Start::Menu, kDone, optind};
+    if (!moved && home && *home && (!c || c->run)) {
+        // The shell's folder, for the command's file names.
+        std::unique_ptr<char, decltype(&std::free)> shell(::getcwd(nullptr, 0), &std::free);
+        start.shellError = shell ? 0 : errno;
+        start.shell = shell ? shell.get() : "";
+        if (enter(home, std::string(text::kEnvDir)))
+            return ended(kFailed);
+    }
+    return start;
 }
 
 int runCommand(int argc, char** argv, const Start& start)
 {
-    return run(*commandNamed(argv[start.first]), argc - start.first, argv + start.first);
+    return run(*commandNamed(argv[start.first]), argc - start.first, argv + start.first, start);
 }
 
 }  // namespace qv::cli

@@ -3,15 +3,18 @@
 #include "cli/commands.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-
 #include <cstring>
+
+#include <sys/stat.h>
 
 #include "cli/json.h"
 #include "cli/output.h"
 #include "cli/status.h"
 #include "cli/texts.h"
 #include "cli/unicode.h"
+#include "file/path.h"
 
 namespace qv::cli {
 
@@ -25,6 +28,26 @@ std::string reasonOf(int err)
     case kLockHeld: return std::string(text::kWhyLockHeld);
     case kLinkLoop: return std::string(text::kWhyLinkLoop);
     default: return std::strerror(err);
+    }
+}
+
+// A name or serial refused: which, and the byte or the limit.
+std::string refusedText(const Fault& f)
+{
+    if (f.field == Fault::Field::None)  // an imported line, too long to be split
+        return std::string(text::kWhyLineTooLong) + std::to_string(f.limit) + std::string(text::kBytes);
+    std::string why(f.field == Fault::Field::Name ? text::kTheName : text::kTheSerial);
+    switch (f.kind) {
+    case Fault::TooLong:
+        return why.append(text::kWhyIs) + std::to_string(f.size) + std::string(text::kWhyAtMost)
+            + std::to_string(f.limit);
+    case Fault::Empty: return why.append(text::kWhyEmpty);
+    case Fault::Control: return why.append(text::kWhyHolds).append(f.detail).append(text::kWhyControlChar);
+    case Fault::NotOneWord:
+        if (f.detail != "\n")
+            return why.append(text::kWhyHolds).append(f.detail).append(text::kWhySpaceChar);
+        [[fallthrough]];
+    default: return why.append(text::kWhyHolds).append(f.detail).append(text::kWhyLayoutChar);
     }
 }
 
@@ -44,10 +67,11 @@ std::string reason(const Fault& f)
     case Fault::Damaged: why += text::kWhyDamaged; break;
     case Fault::NotSound: why += text::kWhyNotSound; break;
     case Fault::Full: why += text::kWhyFull; break;
-    case Fault::TooLong: why += text::kWhyTooLong; break;
-    case Fault::NotOneWord: why += text::kWhyNotOneWord; break;
-    case Fault::Reserved: why += text::kWhyReserved; break;
-    case Fault::Control: why += text::kWhyControl; break;
+    case Fault::TooLong:
+    case Fault::NotOneWord:
+    case Fault::Empty:
+    case Fault::Reserved:
+    case Fault::Control: why += refusedText(f); break;
     case Fault::Changed: why += text::kWhyChanged; break;
     case Fault::NoRecord: why.append(text::kWhyNoRecord).append(twoDigits(f.code)); break;
     case Fault::NoBackup: why += text::kWhyNoBackup; break;
@@ -73,6 +97,14 @@ int complain(const std::string& cmd, const std::string& file, std::string_view w
     return kFailed;
 }
 
+std::string Args::typed(const std::string& file) const
+{
+    if (base && baseFile == file)
+        return *base;
+    const auto at = std::find(files.begin(), files.end(), file);
+    return at == files.end() ? file : pos[static_cast<std::size_t>(at - files.begin())];
+}
+
 int fail(const Args& a, const Fault& f)
 {
     // The folder refused, not the file: the user has the folder to see to.
@@ -82,15 +114,25 @@ int fail(const Args& a, const Fault& f)
                                                             : text::kFolderSearch;
         return complain(a.cmd, "", std::string(text::kWhyCannot).append(what) + f.io.folder + ": " + reason(f));
     }
-    return complain(a.cmd, f.file, reason(f));
+    // No data file at all (a link to none is one): this folder is no
+    // catalogue, and the user may have meant another.
+    struct stat st;
+    if (f.kind == Fault::File && f.file == kDataFile && f.io.err == ENOENT && ::lstat(kDataFile, &st) != 0
+        && errno == ENOENT)
+        return complain(a.cmd, "",
+                        std::string(text::kWhyNoCatalogue) + realPath(".") + std::string(text::kWhyChooseCatalogue));
+    return complain(a.cmd, a.typed(f.file), reason(f));
 }
 
 int done(const Args& a, const Outcome& outcome)
 {
     if (!outcome.made())
         return fail(a, outcome.fault());
+    if (outcome.started())
+        complain(a.cmd, "", std::string(text::kStarted) + realPath("."));
     if (const Fault& f = outcome.fault())
-        complain(a.cmd, f.file, f.kind == Fault::NotRecorded ? reason(f) : std::string(text::kWhyLate) + reason(f));
+        complain(a.cmd, a.typed(f.file),
+                 f.kind == Fault::NotRecorded ? reason(f) : std::string(text::kWhyLate) + reason(f));
     return kDone;
 }
 

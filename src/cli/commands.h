@@ -22,6 +22,12 @@ struct Args {
     std::optional<std::string> name, serial;
     std::optional<std::string> base;  // merge: the common catalogue
     int count = 0;                    // log: how many, 0 for all
+    // The file names among them (every argument, and base), as the program
+    // opens them: found from the shell's folder where QUORVANE_DIR chose the
+    // catalogue's. Messages name a file as the user typed it.
+    std::vector<std::string> files;
+    std::optional<std::string> baseFile;
+    std::string typed(const std::string& file) const;
 };
 
 // "quorvane: COMMAND: FILE: reason" on standard error; kFailed.

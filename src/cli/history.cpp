@@ -116,7 +116,7 @@ int mergeCommand(const Args& a)
     if (history::keptAsLink())
         return complain(a.cmd, kDataFile, text::kWhyGitLink);
     Merged merged;
-    const Outcome outcome = mergeFile(a.pos[0], a.base ? &*a.base : nullptr, &merged);
+    const Outcome outcome = mergeFile(a.files[0], a.baseFile ? &*a.baseFile : nullptr, &merged);
     if (outcome.made() && merged.both)  // the line escapes the names
         complain(a.cmd, a.pos[0],
                  std::to_string(merged.both)
@@ -127,14 +127,14 @@ int mergeCommand(const Args& a)
 
 int mergeDriverCommand(const Args& a)
 {
-    const Fault f = mergeInto(a.pos[0], a.pos[1], a.pos[2]);
+    const Fault f = mergeInto(a.files[0], a.files[1], a.files[2]);
     return f ? fail(a, f) : kDone;
 }
 
 int textconvCommand(const Args& a)
 {
     std::string bytes;
-    if (Fault f = readWhole(a.pos[0], bytes))
+    if (Fault f = readWhole(a.files[0], bytes))
         return fail(a, f);
     std::vector<Record> records;
     if (readRecords(bytes, records)) {

@@ -69,8 +69,8 @@ int checkCommand(const Args& a)
 
 int exportCommand(const Args& a)
 {
-    const std::string to = a.pos.empty() ? kExportFile : a.pos[0];
-    if (to != "-")
+    const std::string to = a.pos.empty() ? kExportFile : a.files[0];
+    if (a.pos.empty() || a.pos[0] != "-")
         return done(a, exportFile(to));
     // A reader that went away stops the copy; the end of the run tells.
     const Fault f = viewFile(kDataFile, [](std::string_view part) {

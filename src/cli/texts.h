@@ -22,6 +22,7 @@ inline constexpr T kUsageEnd = "\n"
                                "  -C, --directory=DIR  work in DIR, whatever $QUORVANE_DIR says\n"
                                "  -h, --help           show this help; 'help COMMAND' shows a command's\n"
                                "  -V, --version        show the version and the licence\n"
+                               "A relative FILE is found from the current directory; with -C, from DIR.\n"
                                "git runs 'merge-driver' and 'textconv' itself; 'help COMMAND' tells them.\n"
                                "Exit status: 0 done, 1 refused or failed, 2 usage error. See quorvane(1).\n";
 inline constexpr T kOutOfMemory = "out of memory";
@@ -30,10 +31,19 @@ inline constexpr T kDidYouMean = "Did you mean '";
 inline constexpr T kWhyDamaged = "the data file is damaged; see 'quorvane check', or 'quorvane recover'";
 inline constexpr T kWhyNotSound = "not a sound catalogue";
 inline constexpr T kWhyFull = "the data file would hold more than 99 records";
-inline constexpr T kWhyTooLong = "a name or serial holds more than 59 bytes";
-inline constexpr T kWhyNotOneWord = "a serial is one word and a name one line";
-inline constexpr T kWhyReserved = "a name or serial holds one of ( ) [ ] * ? #";
-inline constexpr T kWhyControl = "a name or serial holds a control character";
+// A text refused: "the name is 61 bytes, at most 59", "the serial is empty",
+// "the name holds '(', which the data file uses for its layout".
+inline constexpr T kTheName = "the name", kTheSerial = "the serial";
+inline constexpr T kWhyIs = " is ", kWhyAtMost = " bytes, at most ", kWhyEmpty = " is empty";
+inline constexpr T kWhyHolds = " holds '";
+inline constexpr T kWhyLayoutChar = "', which the data file uses for its layout";
+inline constexpr T kWhyControlChar = "', a control character";
+inline constexpr T kWhySpaceChar = "', and a serial is one word";
+inline constexpr T kWhyLineTooLong = "longer than a name, a tab and a serial can be: more than ";
+inline constexpr T kBytes = " bytes";
+inline constexpr T kWhyNoCatalogue = "no catalogue in ";
+inline constexpr T kWhyChooseCatalogue = " (velk.dat not found); choose one with -C DIR or QUORVANE_DIR";
+inline constexpr T kStarted = "started a new catalogue in ";
 inline constexpr T kWhyChanged = "another process changed the data file meanwhile";
 inline constexpr T kWhyNoRecord = "no record has the code ";
 inline constexpr T kWhyTwice = "the code is given twice: ";

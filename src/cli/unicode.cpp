@@ -1,5 +1,6 @@
 #include "cli/unicode.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -10,6 +11,8 @@ namespace qv::cli {
 namespace {
 
 constexpr utf8proc_int32_t kStrayBase = 0x10FF00, kFirstStray = 0x10FF80;
+// Where a fold puts a byte that is not UTF-8: past the last character.
+constexpr std::uint32_t kFoldedStrayBase = 0x110000;
 
 // The length of the UTF-8 character at the start of `s`, with its code point;
 // 0 where the bytes there are no character.
@@ -78,7 +81,13 @@ std::string caseFold(std::string_view bytes)
             else
                 out.append(reinterpret_cast<const char*>(folded), static_cast<std::size_t>(n));
         },
-        [&](unsigned char byte) { append(out, kStrayBase + byte); });
+        [&](unsigned char byte) {
+            // Four bytes as UTF-8 writes a code point; utf8proc writes none
+            // past U+10FFFF.
+            const std::uint32_t cp = kFoldedStrayBase + byte;
+            out.append({static_cast<char>(0xF0 | (cp >> 18)), static_cast<char>(0x80 | ((cp >> 12) & 0x3F)),
+                        static_cast<char>(0x80 | ((cp >> 6) & 0x3F)), static_cast<char>(0x80 | (cp & 0x3F))});
+        });
     return out;
 }
 

@@ -8,9 +8,12 @@
 namespace qv::cli {
 
 // The text folded by Unicode case folding and composed (NFC), so that texts
-// that differ only in case, or in how an accent is written, fold alike.
-// A byte that is not UTF-8 becomes a character of its own (as in toUtf8),
-// so that it only ever matches the same byte, never a piece of a character.
+// that differ only in case, or in how an accent is written, fold alike;
+// what one fold holds is found in another as a piece of a string. A byte
+// that is not UTF-8 becomes a code point of its own above U+10FFFF, which no
+// character has (written as UTF-8 writes code points, which valid UTF-8
+// never holds): it only ever matches the same byte, never a character nor
+// a piece of one.
 std::string caseFold(std::string_view bytes);
 
 // The bytes as text a terminal shows and never obeys: a backslash as \\,

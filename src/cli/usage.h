@@ -22,6 +22,8 @@ enum Takes : unsigned {
     Raw = 32,       // its arguments are another program's, taken as they are
     ForGit = 64,    // git runs it; the overview passes it by
     Verbose = 128,  // -v, --verbose
+    Files = 256,    // its arguments and --base are file names
+    Stdio = 512,    // ... and - among them is standard input or output
 };
 
 struct Command {

@@ -34,7 +34,7 @@ int addDialogue()
     printEcho(text::kNameEcho, r.name);
     printEcho(text::kSerialEcho, r.serial);
     Trace trace;
-    if (Fault f = checkFields(&r.name, &r.serial, Controls::Taken, &trace)) {
+    if (Fault f = checkFields(&r.name, &r.serial, Rules::Menu, &trace)) {
         say(f);
         return 1;
     }

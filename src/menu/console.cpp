@@ -197,6 +197,7 @@ void say(const Fault& f)
     case Fault::Full: printLine(text::kFull); break;
     case Fault::TooLong: printLine(text::kTooLong), printLine(text::kCanceled); break;
     case Fault::NotOneWord:
+    case Fault::Empty:
     case Fault::Malformed:
     case Fault::NotRecord:
     case Fault::NotJson:

@@ -34,7 +34,7 @@ bool stillShown(Selection& s)
 bool save(Selection& s, const std::string* name, const std::string* serial)
 {
     Trace trace;
-    if (Fault f = checkFields(name, serial, Controls::Taken, &trace))
+    if (Fault f = checkFields(name, serial, Rules::Menu, &trace))
         return reportDone(f, text::kEditSaved);
     return reportDone(editRecord(s.code, name, serial, s.shown.get(), &trace), text::kEditSaved);
 }
