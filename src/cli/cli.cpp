@@ -51,15 +51,16 @@ const Command kCommands[] = {
      "'list' escapes what its lines hold, and the lines here are taken as they stand.\n"},
     {"git", "git ARGS...", "run git in the catalogue's folder", gitCommand, 0, -1, false, Raw,
      "'git init' also sets the folder up: .gitignore, .gitattributes, the merge\n"
-     "driver and the diff's textconv, and a first commit. See HISTORY AND SYNC in quorvane(1).\n"},
-    {"sync", "sync [--json]", "merge with the remote, record by record; push", syncCommand, 0, 0, true, Json,
+     "driver and the diff's textconv, and a first commit.\n"
+     "See HISTORY AND SYNC in quorvane(1).\n"},
+    {"sync", "sync [--json]", "merge with the remote record by record; push", syncCommand, 0, 0, true, Json,
      "Fetches the branch's upstream (or origin), merges its records with these,\n"
      "writes velk.dat like any change (recover undoes it), commits and pushes.\n"
      "Serials go to the remote in plain text: use a remote you trust.\n"},
     {"log", "log [-n N] [--json]", "the recorded changes of velk.dat", logCommand, 0, 0, false, Count | Json},
     {"restore", "restore REV", "make the catalogue what it was at REV", restoreCommand, 1, 1, true},
     {"merge", "merge [--base=BASE] OTHER", "merge the catalogue file OTHER into this one", mergeCommand, 1, 1, true,
-     Base, "Without --base the merge is a union. A way back from a synced folder's conflict copies.\n"},
+     Base, "Without --base the merge is a union. A way back from a synced folder's\nconflict copies.\n"},
     {"merge-driver", "merge-driver BASE OURS THEIRS", "git's merge of velk.dat, into OURS", mergeDriverCommand, 3, 3,
      false, ForGit},
     {"textconv", "textconv FILE", "the records of FILE as lines, for git diff", textconvCommand, 1, 1, false, ForGit},
