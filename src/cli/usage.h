@@ -21,6 +21,7 @@ enum Takes : unsigned {
     Count = 16,   // -n N
     Raw = 32,     // its arguments are another program's, taken as they are
     ForGit = 64,  // git runs it; the overview passes it by
+    Here = 128,   // it makes a folder where it is started: $QUORVANE_DIR is not entered
 };
 
 struct Command {
