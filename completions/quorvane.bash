@@ -84,7 +84,7 @@ _quorvane_is_directory() { [[ $1 == --d* && --directory == "${1%%=*}"* ]]; }
 
 _quorvane()
 {
-    local commands="list show find add edit delete check export load recover import git sync log restore merge merge-driver textconv help"
+    local commands="list show find add edit delete check export load recover import git clone sync log restore merge merge-driver textconv help"
     local i word dir cmd="" args=0 value=0 dirs=() known=1 n cur prev
     _quorvane_split
     n=${#_quorvane_words[@]} cur=${_quorvane_words[n - 1]} prev=${_quorvane_words[n - 2]}
@@ -150,6 +150,7 @@ _quorvane()
             mapfile -t COMPREPLY < <(compgen -W "$(quorvane "${dirs[@]}" list 2>/dev/null | cut -f1)" -- "$cur")
         ;;
     export | load | import | merge | merge-driver | textconv) _quorvane_offer -f "$cur" ;;
+    clone) ((args < 2)) && _quorvane_offer -d "$cur" ;;  # a local remote, then the new folder
     help) ((args == 0)) && mapfile -t COMPREPLY < <(compgen -W "$commands" -- "$cur") ;;
     esac
 }

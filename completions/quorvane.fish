@@ -46,7 +46,7 @@ function __quorvane_codes
         | string replace -ra '\\\\\\\\' \x1f | string replace -ra '\\\\(x..|[tnre])' ' ' | string replace -a \x1f '\\'
 end
 
-set -l commands list show find add edit delete check export load recover import git sync log restore merge merge-driver textconv help
+set -l commands list show find add edit delete check export load recover import git clone sync log restore merge merge-driver textconv help
 complete -c quorvane -f
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -s C -l directory -x -a '(__fish_complete_directories)' -d 'Work in DIR'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
@@ -63,6 +63,7 @@ complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a load -d '
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a recover -d 'Bring back velk.dat from backup.bak'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a import -d 'Add the records of a file'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a git -d "Run git in the catalogue's folder"
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a clone -d 'Clone a remote catalogue into a new folder'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a sync -d 'Merge with the remote, record by record, and push'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a log -d 'The recorded changes of velk.dat'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a restore -d 'Make the catalogue what it was at a revision'
@@ -82,4 +83,5 @@ complete -c quorvane -n '__fish_seen_subcommand_from edit' -s s -l serial -x -d 
 complete -c quorvane -n '__fish_seen_subcommand_from delete' -s v -l verbose -d 'Print each removed record'
 complete -c quorvane -n '__fish_seen_subcommand_from show edit delete' -x -a '(__quorvane_codes)'
 complete -c quorvane -n '__fish_seen_subcommand_from export load import merge merge-driver textconv' -F
+complete -c quorvane -n '__fish_seen_subcommand_from clone' -x -a '(__fish_complete_directories)'
 complete -c quorvane -n '__fish_seen_subcommand_from help' -x -a "$commands"

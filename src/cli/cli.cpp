@@ -56,8 +56,15 @@ const Command kCommands[] = {
      "'list' escapes what its lines hold, and the lines here are taken as they stand.\n"},
     {"git", "git ARGS...", "run git in the catalogue's folder", gitCommand, 0, -1, false, Raw,
      "'git init' also sets the folder up: .gitignore, .gitattributes, the merge\n"
-     "driver and the diff's textconv, and a first commit. See HISTORY AND SYNC in\n"
-     "quorvane(1).\n"},
+     "driver and the diff's textconv, pull.rebase=false, and a first commit; it\n"
+     "repairs them when run again. See HISTORY AND SYNC in quorvane(1).\n"},
+    {"clone", "clone URL [DIR]", "clone a remote catalogue into a new folder", cloneCommand, 1, 2, false, Here,
+     "DIR, a new or an empty folder, is named as git clone names it where it is not\n"
+     "given; it is made where quorvane is started (or in -C's DIR), never in\n"
+     "$QUORVANE_DIR. Its files are private (0600, folders 0700) whatever the umask.\n"
+     "It is set up as 'git init' sets a folder up. A remote whose catalogue is not\n"
+     "sound, or that holds a file of this program's own, is refused, and nothing of\n"
+     "the clone is left. An empty remote gives an empty catalogue for sync to send.\n"},
     {"sync", "sync [--json]", "merge records with the remote; push", syncCommand, 0, 0, true, Json,
      "Fetches the branch's upstream (or origin), merges its records with these,\n"
      "writes velk.dat like any change (recover undoes it), commits and pushes.\n"
@@ -263,7 +270,7 @@ Start readOptions(int argc, char** argv)
     start.then = c ? Start::Command : Start::Menu;
     start.first = optind;
     const char* home = std::getenv(text::kEnvDir.data());
-    if (!moved && home && *home && (!c || c->run)) {
+    if (!moved && home && *home && (!c || (c->run && !(c->takes & Here)))) {
         // The shell's folder, for the command's file names.
         std::unique_ptr<char, decltype(&std::free)> shell(::getcwd(nullptr, 0), &std::free);
         start.shellError = shell ? 0 : errno;

@@ -56,6 +56,7 @@ int loadCommand(const Args& a);
 int recoverCommand(const Args& a);
 int importCommand(const Args& a);
 int gitCommand(const Args& a);
+int cloneCommand(const Args& a);
 int syncCommand(const Args& a);
 int mergeCommand(const Args& a);
 int mergeDriverCommand(const Args& a);

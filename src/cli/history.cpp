@@ -39,6 +39,8 @@ int refuse(const Args& a, const history::Refused& r)
     case Refusal::OwnName: return complain(a.cmd, r.detail, text::kWhyOwnName);
     case Refusal::GitLink: return complain(a.cmd, r.detail, text::kWhyGitLink);
     case Refusal::BothChanged: return complain(a.cmd, r.detail, text::kWhyBothChanged);
+    case Refusal::NotEmpty: return complain(a.cmd, r.detail, text::kWhyNotEmpty);
+    case Refusal::NoName: return complain(a.cmd, r.detail, text::kWhyNoName);
     }
     return kFailed;
 }
@@ -68,6 +70,23 @@ int gitCommand(const Args& a)
     if (status == 0 && !a.pos.empty() && a.pos.front() == "init" && holdsConflictMarkers())
         complain(a.cmd, kDataFile, text::kWhyConflicted);
     return status;
+}
+
+int cloneCommand(const Args& a)
+{
+    history::Cloned c;
+    c.dir = a.pos.size() > 1 ? a.pos[1] : "";
+    if (::isatty(STDERR_FILENO))  // a person waits: say on what
+        c.waiting = [&a] {
+            const std::string line = std::string(text::kCloning) + escapeText(a.pos[0]) + std::string(text::kWaiting);
+            (void)!::write(STDERR_FILENO, line.data(), line.size());
+        };
+    if (const history::Refused refused = history::clone(a.pos[0], c))
+        return refused.why == Refusal::GitLink ? complain(a.cmd, refused.detail, text::kWhyClonedLink)
+                                               : refuse(a, refused);
+    print("clone: " + count(c.records, " record", " records") + " from " + escapeText(a.pos[0]) + " in "
+          + escapeText(c.dir) + (c.started ? std::string(text::kClonedEmpty) : "") + "\n");
+    return kDone;
 }
 
 int syncCommand(const Args& a)

@@ -56,6 +56,10 @@ int checkCommand(const Args& a)
         complain(a.cmd, kDataFile, text::kWhyConflicted);
     if (history::keptAsLink())
         return complain(a.cmd, kDataFile, text::kWhyGitLink);
+    if (const history::Gone gone = history::programGone(); !gone.keys.empty())
+        complain(a.cmd, std::string(text::kGitConfig),
+                 gone.keys.front() + (gone.keys.size() > 1 ? " and " + gone.keys.back() : "") + " run " + gone.program
+                     + std::string(text::kWhyGone));
     Counts counts;
     if (Fault f = checkFile(counts))
         return fail(a, f);

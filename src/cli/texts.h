@@ -91,6 +91,13 @@ inline constexpr T kWhyGitLink = "git keeps it as a symbolic link, which the cat
 inline constexpr T kWhyBothChanged = "changed both here and on the remote; bring the two in line with git, "
                                      "then sync; nothing was changed";
 inline constexpr T kWhyMergeWaits = "the merged catalogue stands, and the next sync or change records its merge: ";
+inline constexpr T kWhyNotEmpty = "already exists and is not an empty folder";
+inline constexpr T kWhyClonedLink = "the remote keeps it as a symbolic link, never a catalogue; nothing was cloned";
+inline constexpr T kWhyNoName = "no folder name can be made of it; give the folder after it";
+inline constexpr T kClonedEmpty = "; the remote holds no catalogue yet, and the first sync sends this empty one";
+inline constexpr T kGitConfig = ".git/config";
+inline constexpr T kWhyGone = ", which is gone; run 'quorvane git init' to name this program instead";
+inline constexpr T kCloning = "clone: fetching from ";
 inline constexpr T kFetching = "sync: fetching from ";
 inline constexpr T kPushing = "sync: pushing to ";
 inline constexpr T kWaiting = "\xE2\x80\xA6\n";  // an ellipsis

@@ -25,7 +25,7 @@ void printUsage()
         if (c.takes & ForGit)
             continue;
         std::string synopsis = c.synopsis;
-        synopsis.resize(std::max<std::size_t>(synopsis.size(), 34), ' ');
+        synopsis.resize(std::max<std::size_t>(synopsis.size(), 33), ' ');
         lines.append("  ").append(synopsis).append(" ").append(c.what).append("\n");
     }
     print(lines + std::string(text::kUsageEnd));

@@ -24,6 +24,7 @@ enum Takes : unsigned {
     Verbose = 128,  // -v, --verbose
     Files = 256,    // its arguments and --base are file names
     Stdio = 512,    // ... and - among them is standard input or output
+    Here = 1024,    // it makes a folder where it is started: $QUORVANE_DIR is not entered
 };
 
 struct Command {

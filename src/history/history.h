@@ -32,6 +32,8 @@ enum class Refusal {
     GitLink,      // velk.dat is kept by git as a symbolic link: detail names where
     Linked,       // velk.dat here is a symbolic link, which git would keep as one
     BothChanged,  // a file beside velk.dat was changed on both sides: detail
+    NotEmpty,     // the folder to clone into holds something already: detail
+    NoName,       // no folder name can be made of the URL: detail
 };
 struct Refused {
     Refusal why = Refusal::None;
@@ -82,5 +84,26 @@ struct Synced {
 };
 // Brings the catalogue in line with the branch's upstream (or origin).
 Refused sync(Synced& synced);
+
+struct Cloned {
+    std::string dir;  // the folder: as given, or else named as git clone names it
+    int records = 0;
+    bool started = false;  // the remote held no catalogue: an empty one was started
+    // Told before the network is waited for.
+    std::function<void()> waiting;
+};
+// Clones the remote `url` into a new (or empty) folder, private from the
+// start (0700 folders, 0600 files), sets it up as `git init` does, and
+// checks that the catalogue is sound and that nothing of the program's own
+// comes with it; what it refuses leaves nothing of what it made.
+Refused clone(const std::string& url, Cloned& cloned);
+
+// The keys of the repository's config that run a program that is gone (a
+// build folder's program, moved), and that program.
+struct Gone {
+    std::vector<std::string> keys;
+    std::string program;
+};
+Gone programGone();
 
 }  // namespace qv::history

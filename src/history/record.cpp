@@ -3,12 +3,14 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "catalog/layout.h"
 #include "file/lock.h"
 #include "file/path.h"
+#include "history/folder.h"
 #include "history/history.h"
 #include "history/merging.h"
 #include "history/run.h"
@@ -54,24 +56,6 @@ public:
         return notRecorded(run.why());
     }
 };
-
-// A text for the shell that git runs a driver through.
-std::string quoted(const std::string& word)
-{
-    std::string out = "'";
-    for (char c : word)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-// This program, for git to run: the very file running now, installed or in
-// its build folder.
-std::string self()
-{
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : "quorvane";
-}
 
 // Writes `text` as the file `name`, where there is none.
 void writeNew(const char* name, std::string_view text)
@@ -136,26 +120,40 @@ Recorder& recorder()
     return git;
 }
 
-Refused setUp()
+Refused configure()
 {
-    writeNew(".gitignore", text::kIgnore);
-    writeNew(".gitattributes", text::kAttributes);
     writeAttributes();
-    const std::string program = quoted(self());
+    const std::string program = programForGit();
     // core.symlinks=false: git never makes a link in the folder, whatever a
-    // remote's tree holds. Read in one go and written only where they
-    // differ, so that a sync seldom writes the config beside another git.
+    // remote's tree holds; pull.rebase=false: a plain `git pull` merges, by
+    // the driver. Read in one go and written only where they differ, so
+    // that a sync seldom writes the config beside another git.
     const GitRun had =
-        runGit({"config", "--local", "--get-regexp", R"(^(core\.symlinks|(merge|diff)\.quorvane\..*)$)"});
+        runGit({"config", "--local", "--get-regexp", R"(^(core\.symlinks|pull\.rebase|(merge|diff)\.quorvane\..*)$)"});
     for (const auto& [key, value] : {std::pair<std::string, std::string>{"core.symlinks", "false"},
+                                     {"pull.rebase", "false"},
                                      {"merge.quorvane.name", std::string(text::kDriverName)},
                                      {"merge.quorvane.driver", escapedPercent(program) + " merge-driver %O %A %B"},
                                      {"diff.quorvane.textconv", program + " textconv"}})
         if (had.out.find(std::string(key).append(" ").append(value).append("\n")) == std::string::npos)
             if (const GitRun run = runGit({"config", key, value}); !run.ok())
                 return failed(run);
+    return {};
+}
+
+Refused setUp()
+{
+    writeNew(".gitignore", text::kIgnore);
+    writeNew(".gitattributes", text::kAttributes);
+    if (Refused r = configure())
+        return r;
     if (runGit({"rev-parse", "--verify", "--quiet", "HEAD"}).ok())
         return {};
+    return startHistory();
+}
+
+Refused startHistory()
+{
     if (::access(kDataFile, F_OK) != 0)
         if (const Outcome created = createData(); !created.made())
             return {Refusal::None, {}, created.fault()};
@@ -177,10 +175,26 @@ int runGitCommand(const std::vector<std::string>& args, Refused& refused)
         refused.fault = lock.failure();
         return 1;
     }
+    // A pull or a merge by hand merges velk.dat by the driver as set up
+    // now: this program where it is, and pull.rebase=false where a set-up
+    // before it wrote none.
+    if (!args.empty() && (args.front() == "pull" || args.front() == "merge") && inRepository())
+        if ((refused = configure()))
+            return 1;
     GitOptions options;
     options.passThrough = true;
     options.ownIdentity = true;  // a pull or a merge by hand commits as the program's own commits do
+    struct stat had {};
+    const bool kept = ::lstat(kDataFile, &had) == 0 && S_ISREG(had.st_mode);
     const GitRun run = runGit(args, options);
+    // git writes a file it merges or checks out anew, under the umask: velk.dat
+    // keeps the permission bits it had (a private catalogue stays private).
+    if (const int fd = kept ? ::open(kDataFile, O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1; fd >= 0) {
+        struct stat now {};
+        if (::fstat(fd, &now) == 0 && S_ISREG(now.st_mode) && (now.st_mode & 07777) != (had.st_mode & 07777))
+            (void)::fchmod(fd, had.st_mode & 07777);
+        (void)::close(fd);
+    }
     if (run.missing) {
         refused = failed(run);
         return 1;

@@ -94,13 +94,11 @@ std::vector<std::string> environment(const std::vector<std::string>& extra)
             env.emplace_back(*e);
     for (const char* set : {"GIT_EDITOR=true", "GIT_PAGER=cat", "GIT_MERGE_AUTOEDIT=no"})
         env.emplace_back(set);
-    // Nor a repository above the folder: git looks in the folder alone.
-    static const std::string above = [] {
-        char here[4096];
-        const std::string path = ::getcwd(here, sizeof here) ? here : "";
-        return path.substr(0, std::max<std::size_t>(path.rfind('/'), 1));
-    }();
-    if (!above.empty())
+    // Nor a repository above the folder: git looks in the folder alone
+    // (the folder of now: a clone moves into the one it makes).
+    char here[4096];
+    const std::string path = ::getcwd(here, sizeof here) ? here : "";
+    if (const std::string above = path.substr(0, std::max<std::size_t>(path.rfind('/'), 1)); !above.empty())
         env.push_back("GIT_CEILING_DIRECTORIES=" + above);
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
@@ -293,5 +291,14 @@ GitRun runOnce(const std::vector<std::string>& args, const GitOptions& options, 
 }
 
 }  // namespace
+
+GitOptions network()
+{
+    GitOptions options;
+    if (!std::getenv("GIT_SSH_COMMAND") && !std::getenv("GIT_SSH")
+        && !runGit({"config", "--get", "core.sshCommand"}).ok())
+        options.env.push_back("GIT_SSH_COMMAND=" + std::string(text::kSshCommand));
+    return options;
+}
 
 }  // namespace qv::history

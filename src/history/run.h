@@ -36,6 +36,9 @@ struct GitOptions {
 // Runs `git ARGS...`. Standard output is kept up to a bound large enough
 // for any catalogue; standard error is kept to its end.
 GitRun runGit(const std::vector<std::string>& args, const GitOptions& options = {});
+// What the network needs: a bounded wait for ssh to connect, unless the
+// user chose an ssh command of their own.
+GitOptions network();
 // `git commit ARGS...` as the program makes its commits: with its own
 // identity where the user has none, hooks and signing as configured, git's
 // automatic housekeeping left to its other commands.

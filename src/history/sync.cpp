@@ -31,18 +31,6 @@ std::string dataNow()
     return bytes.str();
 }
 
-// One of the program's own names (those its .gitignore keeps out), which a
-// remote's tree must never bring into the folder.
-bool ownName(const std::string& name)
-{
-    std::istringstream lines{std::string(text::kIgnore)};
-    for (std::string line; std::getline(lines, line);)
-        if (!line.empty() && line[0] != '#'
-            && (name == line || (line.back() == '*' && name.starts_with(line.substr(0, line.size() - 1)))))
-            return true;
-    return false;
-}
-
 // The remote and its branch that the current branch follows: its upstream,
 // or else the same branch at origin (`tracked` false).
 Refused upstream(std::string& remote, std::string& ref, bool& tracked)
@@ -75,17 +63,6 @@ Refused upstream(std::string& remote, std::string& ref, bool& tracked)
 std::string trackingRef(const std::string& remote, const std::string& ref)
 {
     return "refs/remotes/" + remote + "/" + (ref.starts_with("refs/heads/") ? ref.substr(11) : ref);
-}
-
-// What the network needs: a bounded wait for ssh to connect, unless the
-// user chose an ssh command of their own.
-GitOptions network()
-{
-    GitOptions options;
-    if (!std::getenv("GIT_SSH_COMMAND") && !std::getenv("GIT_SSH")
-        && !runGit({"config", "--get", "core.sshCommand"}).ok())
-        options.env.push_back("GIT_SSH_COMMAND=" + std::string(text::kSshCommand));
-    return options;
 }
 
 // Brings in the commit `theirs`, under the lock: the remote's catalogue

@@ -1,7 +1,10 @@
 #include "history/tree.h"
 
+#include <sstream>
+
 #include "catalog/layout.h"
 #include "history/run.h"
+#include "history/texts.h"
 
 namespace qv::history {
 
@@ -43,6 +46,16 @@ Refused itemsAt(const std::string& commit, std::vector<Item>& items)
                          line.substr(second + 1, tab - second - 1), line.substr(tab + 1)});
     }
     return {};
+}
+
+bool ownName(const std::string& name)
+{
+    std::istringstream lines{std::string(text::kIgnore)};
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line[0] != '#'
+            && (name == line || (line.back() == '*' && name.starts_with(line.substr(0, line.size() - 1)))))
+            return true;
+    return false;
 }
 
 const Item* dataItem(const std::vector<Item>& items)

@@ -14,6 +14,9 @@ struct Item {
     std::string mode, type, id, name;
 };
 Refused itemsAt(const std::string& commit, std::vector<Item>& items);
+// One of the program's own names (those its .gitignore keeps out), which a
+// remote's tree must never bring into the folder.
+bool ownName(const std::string& name);
 // velk.dat among them; nullptr where the tree holds none.
 const Item* dataItem(const std::vector<Item>& items);
 
