@@ -40,7 +40,9 @@ const Command kCommands[] = {
      Codes | Fields, "  -n, --name=NAME      the new name\n  -s, --serial=SERIAL  the new serial\n"},
     {"delete", "delete [-v] CODE...", "remove records; the rest move up", deleteCommand, 1, -1, true, Codes | Verbose,
      "  -v, --verbose  print each removed record: code TAB name\n"
-     "The codes are those 'list' shows before the call; all go in one change.\n"},
+     "The codes are those 'list' shows before the call; all go in one change.\n"
+     "The records behind a removed one move up a code: give every code of one\n"
+     "listing in one call ('delete 02 04'), never a call for each.\n"},
     {"check", "check", "count what the data file check counts", checkCommand, 0, 0, false},
     {"export", "export [FILE]", "copy velk.dat to FILE (velk.txt)", exportCommand, 0, 1, false, Files | Stdio,
      "FILE - is standard output; without FILE, velk.txt beside velk.dat.\n"
