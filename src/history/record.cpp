@@ -1,7 +1,6 @@
 // Recording each change in git, and setting a folder up for it.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +8,7 @@
 #include "catalog/layout.h"
 #include "file/lock.h"
 #include "file/path.h"
+#include "history/files.h"
 #include "history/history.h"
 #include "history/merging.h"
 #include "history/run.h"
@@ -101,10 +101,8 @@ std::string self()
 // Writes `text` as the file `name`, where there is none.
 void writeNew(const char* name, std::string_view text)
 {
-    if (::access(name, F_OK) == 0)
-        return;
-    std::ofstream out(name);
-    out << text;
+    if (::access(name, F_OK) != 0)
+        writeText(name, text);
 }
 
 // The driver's command for git's config, which expands %A, %O and %B in it:
@@ -122,12 +120,10 @@ std::string escapedPercent(const std::string& command)
 void writeAttributes()
 {
     (void)::mkdir(".git/info", 0777);
-    std::ifstream in(".git/info/attributes");
-    std::string had((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (had.find(text::kKeptAttributes) != std::string::npos)
-        return;
-    std::ofstream out(".git/info/attributes", std::ios::app);
-    out << (had.empty() || had.back() == '\n' ? "" : "\n") << text::kKeptAttributes;
+    const std::string had = readText(".git/info/attributes");
+    if (had.find(text::kKeptAttributes) == std::string::npos)
+        writeText(".git/info/attributes",
+                  std::string(had.empty() || had.back() == '\n' ? "" : "\n").append(text::kKeptAttributes), true);
 }
 
 }  // namespace

@@ -2,14 +2,13 @@
 // in merged record by record by id, velk.dat written through the catalogue's
 // commit step alone, the result recorded and pushed.
 #include <cerrno>
-#include <fstream>
-#include <sstream>
 
 #include <unistd.h>
 
 #include "catalog/layout.h"
 #include "catalog/merge.h"
 #include "file/lock.h"
+#include "history/files.h"
 #include "history/history.h"
 #include "history/merging.h"
 #include "history/run.h"
@@ -23,20 +22,13 @@ namespace {
 bool exists(const char* path) { return ::access(path, F_OK) == 0; }
 
 // The catalogue as it stands, as bytes.
-std::string dataNow()
-{
-    std::ifstream in(kDataFile, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+std::string dataNow() { return readText(kDataFile); }
 
 // One of the program's own names (those its .gitignore keeps out), which a
 // remote's tree must never bring into the folder.
 bool ownName(const std::string& name)
 {
-    std::istringstream lines{std::string(text::kIgnore)};
-    for (std::string line; std::getline(lines, line);)
+    for (const std::string_view line : linesOf(text::kIgnore))
         if (!line.empty() && line[0] != '#'
             && (name == line || (line.back() == '*' && name.starts_with(line.substr(0, line.size() - 1)))))
             return true;
