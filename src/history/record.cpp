@@ -61,8 +61,12 @@ class GitRecorder final : public Recorder {
 public:
     Fault record(const Done& done) override
     {
-        if (!inRepository())
+        // A run that finds no repository at its first change looks no
+        // further: a menu session without history pays no look a change.
+        if (none_ || !inRepository()) {
+            none_ = true;
             return {};
+        }
         if (done.kind == Done::Sync)
             return recordSync();
         if (linkedHere())
@@ -78,6 +82,9 @@ public:
             return {};
         return notRecorded(run.why());
     }
+
+private:
+    bool none_ = false;
 };
 
 // A text for the shell that git runs a driver through.
