@@ -8,6 +8,7 @@ namespace qv::cli::text {
 
 using T = std::string_view;
 
+// QUORVANE_VERSION: the project's version in CMakeLists.txt, the package's.
 inline constexpr T kVersion = "quorvane " QUORVANE_VERSION "\n"
                               "Copyright (C) 2026 The Quorvane developers.\n"
                               "License MIT: <https://opensource.org/license/mit>.\n"
