@@ -9,14 +9,8 @@ set -euo pipefail
 bin=$(realpath "$1")
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
 export HOME=$work GIT_CONFIG_NOSYSTEM=1   # nobody's own configuration
-changes=$((99 + 2 * 30 + 99))
-{
-    for ((i = 1; i <= 99; i++)); do printf '1\nSoftware title %d\nSERIAL-%06d-XYZ\ny\n' $i $i; done
-    for ((i = 1; i <= 99; i++)); do printf '6\n%02d\n' $i; done
-    for ((i = 1; i <= 30; i++)); do printf '2\n%02d\ny\nA new name %d\ny\nNEW-SERIAL-%d\n' $((i * 3)) $i $i; done
-    for ((i = 1; i <= 99; i++)); do printf '3\n01\ny\n'; done
-    printf 'q\n'
-} > "$work/input"
+. "$(dirname "$0")/input.sh"
+session_input > "$work/input"
 
 micros() { local start=${EPOCHREALTIME/./}; "$@" >/dev/null; echo $((${EPOCHREALTIME/./} - start)); }
 best() { sort -n | head -1; }

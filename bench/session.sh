@@ -12,17 +12,11 @@ bin=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 floor=$(mktemp -d)/floor
 g++ -O2 -std=c++20 -o "$floor" "$here/floor.cpp"
-changes=$((99 + 2 * 30 + 99))
+. "$here/input.sh"
 scratch=$((99 + 99 + 30 * 7 + 99 * 3))   # format.dat; seach.log; seach, 2 format, 2 velk3, 2 velk2; seach, velk2, velk3
 
 input=$(mktemp)
-{
-    for ((i = 1; i <= 99; i++)); do printf '1\nSoftware title %d\nSERIAL-%06d-XYZ\ny\n' $i $i; done
-    for ((i = 1; i <= 99; i++)); do printf '6\n%02d\n' $i; done
-    for ((i = 1; i <= 30; i++)); do printf '2\n%02d\ny\nA new name %d\ny\nNEW-SERIAL-%d\n' $((i * 3)) $i $i; done
-    for ((i = 1; i <= 99; i++)); do printf '3\n01\ny\n'; done
-    printf 'q\n'
-} > "$input"
+session_input > "$input"
 
 # Runs the session, the commit floor and the dialogue floor in turn, 15
 # rounds, each in a cleared directory, so that whatever else the machine

@@ -30,7 +30,7 @@ Outcome deleteRecords(const std::vector<int>& codes, Shown* shown, Trace* trace,
     File& data = change.data();
     std::vector<long> starts{0};
     for (int code = 1; code <= total; ++code)
-        starts.push_back(findMarker(data, code, starts.back()));
+        starts.push_back(findMarker(data, code, code == 1 ? 0 : starts.back() + 1));
     starts.push_back(-1);
     Done done(Done::Delete);
     done.codes = codes;
@@ -57,16 +57,23 @@ Outcome deleteRecords(const std::vector<int>& codes, Shown* shown, Trace* trace,
         if (from < to)
             f = copyRange(data, starts[static_cast<std::size_t>(from)], starts[static_cast<std::size_t>(to)], *out);
     }
+    // A code is two digits here (at most 99 records): written as they are,
+    // the file's failure looked at once, after the last.
     long shift = 0;  // the bytes removed in front of the record at hand
-    for (int code = codes.front(), next = codes.front(); !f && code <= total; ++code) {
+    bool written = !f;
+    for (int code = codes.front(), next = codes.front(); written && code <= total; ++code) {
         const long start = starts[static_cast<std::size_t>(code)];
         if (std::binary_search(codes.begin(), codes.end(), code)) {
             shift += code < total ? starts[static_cast<std::size_t>(code) + 1] - start : 0;
             continue;
         }
         out->seek(start - shift + 1);
-        f = put(*out, twoDigits(next++));
+        const char digits[] = {static_cast<char>('0' + next / 10), static_cast<char>('0' + next % 10)};
+        written = out->write({digits, 2});
+        ++next;
     }
+    if (!f && !written)
+        f = out->failure();
     if (!f && trace)
         f = trace->rebuilt(*out);
     if (f)

@@ -200,14 +200,18 @@ long findMarker(File& data, int code, long from)
             return -1;
         if (const std::size_t k = part.find(marker, 0, 4); k != std::string_view::npos)
             return at + static_cast<long>(k);
-        // One that begins in the last bytes of this piece goes on in the next.
-        for (std::size_t k = part.size() > 3 ? part.size() - 3 : 0; k < part.size(); ++k) {
-            const long open = at + static_cast<long>(k);
-            if (part[k] == '(' && data.getAt(open + 1) == marker[1] && data.getAt(open + 2) == marker[2]
+        // One that begins in the last bytes of this piece goes on in the
+        // next. Those bytes are copied first: reading on replaces the piece.
+        const std::size_t size = part.size(), tail = size > 3 ? size - 3 : 0;
+        std::array<char, 3> last{};
+        part.copy(last.data(), size - tail, tail);
+        for (std::size_t k = 0; k < size - tail; ++k) {
+            const long open = at + static_cast<long>(tail + k);
+            if (last[k] == '(' && data.getAt(open + 1) == marker[1] && data.getAt(open + 2) == marker[2]
                 && data.getAt(open + 3) == ')')
                 return open;
         }
-        at += static_cast<long>(part.size());
+        at += static_cast<long>(size);
     }
 }
 

@@ -8,7 +8,8 @@ namespace qv::cli::text {
 
 using T = std::string_view;
 
-inline constexpr T kVersion = "quorvane 1.1.2\n"
+// QUORVANE_VERSION: the project's version in CMakeLists.txt, the package's.
+inline constexpr T kVersion = "quorvane " QUORVANE_VERSION "\n"
                               "Copyright (C) 2026 The Quorvane developers.\n"
                               "License MIT: <https://opensource.org/license/mit>.\n"
                               "This is free software: you are free to change and redistribute it.\n"

@@ -1,7 +1,6 @@
 // The history read back: the log, and a restore of any recorded catalogue.
-#include <sstream>
-
 #include "catalog/layout.h"
+#include "history/files.h"
 #include "history/history.h"
 #include "history/run.h"
 #include "history/tree.h"
@@ -22,11 +21,11 @@ Refused log(int count, std::vector<Entry>& entries)
         return {};  // a repository without a commit yet: nothing recorded
     if (!run.ok())
         return failed(run);
-    std::istringstream lines(run.out);
-    for (std::string line; std::getline(lines, line);) {
+    for (const std::string_view line : linesOf(run.out)) {
         const std::size_t a = line.find('\x1f'), b = line.find('\x1f', a + 1);
-        if (b != std::string::npos)
-            entries.push_back({line.substr(0, a), line.substr(a + 1, b - a - 1), line.substr(b + 1)});
+        if (b != std::string_view::npos)
+            entries.push_back({std::string(line.substr(0, a)), std::string(line.substr(a + 1, b - a - 1)),
+                               std::string(line.substr(b + 1))});
     }
     return {};
 }

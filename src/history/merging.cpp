@@ -1,10 +1,9 @@
 // The git side of a sync that brought a commit in: made by the recorder once
 // velk.dat holds the result, finished by the next run where it could not be.
-#include <fstream>
-
 #include <unistd.h>
 
 #include "catalog/layout.h"
+#include "history/files.h"
 #include "history/merging.h"
 #include "history/run.h"
 #include "history/texts.h"
@@ -41,7 +40,7 @@ Fault gitSide(const Bringing& b)
     own.env.push_back(std::string("GIT_INDEX_FILE=") + kMergeIndex);
     if (const GitRun run = runGit({"read-tree", b.tree}, own); !run.ok())
         return notRecorded(run.why());
-    std::ofstream(".git/MERGE_MSG", std::ios::trunc) << b.message << "\n";
+    writeText(".git/MERGE_MSG", b.message + "\n");
     if (const GitRun run = runGit({"update-ref", "MERGE_HEAD", b.theirs}); !run.ok())
         return notRecorded(run.why());
     const Refused unfinished = finishMerge();
@@ -77,12 +76,9 @@ Outcome bringWith(Bringing& bringing, std::string_view bytes, const Done& done)
     // Without the blob's id (git could not say it) there is no marker, and
     // a run killed halfway merges again.
     if (const std::string blob = blobOf(bytes); !blob.empty())
-        std::ofstream(kPendingSync, std::ios::trunc) << bringing.forward << "\n"
-                                                     << bringing.head << "\n"
-                                                     << bringing.theirs << "\n"
-                                                     << bringing.tree << "\n"
-                                                     << blob << "\n"
-                                                     << bringing.message << "\n";
+        writeText(kPendingSync,
+                  (bringing.forward ? "1\n" : "0\n") + bringing.head + "\n" + bringing.theirs + "\n" + bringing.tree
+                      + "\n" + blob + "\n" + bringing.message + "\n");
     pending = &bringing;
     Outcome made = replaceData(bytes, &done);
     pending = nullptr;
@@ -95,18 +91,19 @@ Outcome bringWith(Bringing& bringing, std::string_view bytes, const Done& done)
 
 Refused resumeSync()
 {
-    std::ifstream in(kPendingSync);
-    if (!in)
+    if (!exists(kPendingSync))
         return {};
-    std::string lines[6];
-    for (std::string& line : lines)
-        std::getline(in, line);
-    Bringing b{lines[0] == "1", lines[1], lines[2], lines[3], lines[5], {}};
+    const std::string marker = readText(kPendingSync);
+    std::vector<std::string_view> lines = linesOf(marker);
+    const bool whole = lines.size() >= 6;
+    lines.resize(6);
+    const auto line = [&](std::size_t k) { return std::string(lines[k]); };
+    Bringing b{lines[0] == "1", line(1), line(2), line(3), line(5), {}};
     const GitRun head = runGit({"rev-parse", "--verify", "--quiet", "HEAD"});
     const GitRun now = runGit({"hash-object", "--", kDataFile});
     // Not that sync's file any more (or a marker cut short): the file is
     // recorded as it stands, as any other.
-    if (!in || lines[5].empty() || !head.ok() || !now.ok() || firstLine(head.out) != b.head
+    if (!whole || lines[5].empty() || !head.ok() || !now.ok() || firstLine(head.out) != b.head
         || firstLine(now.out) != lines[4]) {
         (void)::unlink(kPendingSync);
         return {};
@@ -129,8 +126,7 @@ Refused finishMerge()
 {
     if (!exists(".git/MERGE_HEAD"))
         return {};
-    std::string message;
-    std::getline(std::ifstream(".git/MERGE_MSG"), message);
+    const std::string message = firstLine(readText(".git/MERGE_MSG"));
     if (!message.starts_with(text::kSync) || !runGit({"ls-files", "--unmerged"}).out.empty())
         return {Refusal::Unfinished, std::string(text::kUnfinished), {}};
     std::vector<std::string> env;

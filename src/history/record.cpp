@@ -1,7 +1,6 @@
 // Recording each change in git, and setting a folder up for it.
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,6 +9,7 @@
 #include "catalog/layout.h"
 #include "file/lock.h"
 #include "file/path.h"
+#include "history/files.h"
 #include "history/folder.h"
 #include "history/history.h"
 #include "history/merging.h"
@@ -38,8 +38,12 @@ class GitRecorder final : public Recorder {
 public:
     Fault record(const Done& done) override
     {
-        if (!inRepository())
+        // A run that finds no repository at its first change looks no
+        // further: a menu session without history pays no look a change.
+        if (none_ || !inRepository()) {
+            none_ = true;
             return {};
+        }
         if (done.kind == Done::Sync)
             return recordSync();
         if (linkedHere())
@@ -55,15 +59,16 @@ public:
             return {};
         return notRecorded(run.why());
     }
+
+private:
+    bool none_ = false;
 };
 
 // Writes `text` as the file `name`, where there is none.
 void writeNew(const char* name, std::string_view text)
 {
-    if (::access(name, F_OK) == 0)
-        return;
-    std::ofstream out(name);
-    out << text;
+    if (::access(name, F_OK) != 0)
+        writeText(name, text);
 }
 
 // The driver's command for git's config, which expands %A, %O and %B in it:
@@ -81,12 +86,10 @@ std::string escapedPercent(const std::string& command)
 void writeAttributes()
 {
     (void)::mkdir(".git/info", 0777);
-    std::ifstream in(".git/info/attributes");
-    std::string had((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (had.find(text::kKeptAttributes) != std::string::npos)
-        return;
-    std::ofstream out(".git/info/attributes", std::ios::app);
-    out << (had.empty() || had.back() == '\n' ? "" : "\n") << text::kKeptAttributes;
+    const std::string had = readText(".git/info/attributes");
+    if (had.find(text::kKeptAttributes) == std::string::npos)
+        writeText(".git/info/attributes",
+                  std::string(had.empty() || had.back() == '\n' ? "" : "\n").append(text::kKeptAttributes), true);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "history/run.h"
 
+#include "history/files.h"
 #include "history/texts.h"
 
 #include <algorithm>
@@ -7,8 +8,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string_view>
 
 #include <fcntl.h>
@@ -169,10 +168,10 @@ bool nameConfigured()
         ".git/config",
     };
     for (const std::string& name : files) {
-        std::ifstream in(name);
+        const std::string text = readText(name.c_str());
         bool user = false;
-        for (std::string line; std::getline(in, line);) {
-            line.erase(0, line.find_first_not_of(" \t"));
+        for (std::string_view line : linesOf(text)) {
+            line.remove_prefix(std::min(line.find_first_not_of(" \t"), line.size()));
             if (line.starts_with("["))
                 user = line.starts_with("[user]");
             else if (user && line.starts_with("name"))
@@ -211,16 +210,15 @@ std::string GitRun::why() const
     // git's first words are the cause ("Host key verification failed.",
     // "'x' does not appear to be a git repository", a hook's own); what
     // follows is its general advice.
-    std::istringstream lines(err);
-    for (std::string line; std::getline(lines, line);) {
+    for (std::string_view line : linesOf(err)) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-            line.pop_back();
-        if (line.empty() || line.rfind("hint:", 0) == 0 || line.rfind("warning:", 0) == 0)
+            line.remove_suffix(1);
+        if (line.empty() || line.starts_with("hint:") || line.starts_with("warning:"))
             continue;
-        for (const char* noise : {"fatal: ", "error: "})
-            if (line.rfind(noise, 0) == 0)
-                line.erase(0, std::string_view(noise).size());
-        return line;
+        for (const std::string_view noise : {"fatal: ", "error: "})
+            if (line.starts_with(noise))
+                line.remove_prefix(noise.size());
+        return std::string(line);
     }
     return status < 0 ? "git could not be run" : "git ended with status " + std::to_string(status);
 }

@@ -2,14 +2,13 @@
 // in merged record by record by id, velk.dat written through the catalogue's
 // commit step alone, the result recorded and pushed.
 #include <cerrno>
-#include <fstream>
-#include <sstream>
 
 #include <unistd.h>
 
 #include "catalog/layout.h"
 #include "catalog/merge.h"
 #include "file/lock.h"
+#include "history/files.h"
 #include "history/history.h"
 #include "history/merging.h"
 #include "history/run.h"
@@ -23,13 +22,7 @@ namespace {
 bool exists(const char* path) { return ::access(path, F_OK) == 0; }
 
 // The catalogue as it stands, as bytes.
-std::string dataNow()
-{
-    std::ifstream in(kDataFile, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+std::string dataNow() { return readText(kDataFile); }
 
 // The remote and its branch that the current branch follows: its upstream,
 // or else the same branch at origin (`tracked` false).

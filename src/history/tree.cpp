@@ -1,8 +1,8 @@
 #include "history/tree.h"
 
-#include <sstream>
 
 #include "catalog/layout.h"
+#include "history/files.h"
 #include "history/run.h"
 #include "history/texts.h"
 
@@ -50,8 +50,7 @@ Refused itemsAt(const std::string& commit, std::vector<Item>& items)
 
 bool ownName(const std::string& name)
 {
-    std::istringstream lines{std::string(text::kIgnore)};
-    for (std::string line; std::getline(lines, line);)
+    for (const std::string_view line : linesOf(text::kIgnore))
         if (!line.empty() && line[0] != '#'
             && (name == line || (line.back() == '*' && name.starts_with(line.substr(0, line.size() - 1)))))
             return true;

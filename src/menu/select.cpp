@@ -43,9 +43,23 @@ bool listRecords(File& data, int total, Listing listing)
     const char stop = listing == Listing::Titles ? '*' : '#';
     std::string shown;
     bool whole = true;
-    for (long open = 0, listed = 0; whole && listed < total; ++listed) {
-        open = findByte(data, open + 1, '(');
-        whole = open >= 0 && takeUntil(data, open - 1, stop, shown) >= 0;
+    data.seek(0);
+    if (const std::string_view all = data.next(); all.size() < File::kWindow && !data.failed()) {
+        // The whole file lies in the window, as a catalogue's does: its
+        // bytes are searched as they are, and the listing is never longer.
+        shown.reserve(all.size());
+        for (std::size_t open = 0, listed = 0; whole && listed < static_cast<std::size_t>(total); ++listed) {
+            open = all.find('(', open + 1);
+            const std::size_t end = open == std::string_view::npos ? open : all.find(stop, open - 1);
+            whole = end != std::string_view::npos;
+            if (whole)
+                shown.append(all.substr(open - 1, end - (open - 1)));
+        }
+    } else {
+        for (long open = 0, listed = 0; whole && listed < total; ++listed) {
+            open = findByte(data, open + 1, '(');
+            whole = open >= 0 && takeUntil(data, open - 1, stop, shown) >= 0;
+        }
     }
     print(shown);
     return whole;

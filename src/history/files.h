@@ -1,0 +1,21 @@
+// Small text files of git's and of the folder's, and lines of git's output,
+// without the C++ streams (whose locale machinery would more than double
+// the program's size).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qv::history {
+
+// The lines of `text` without their newlines, a last one without a newline
+// too, as std::getline gives them.
+std::vector<std::string_view> linesOf(std::string_view text);
+// The file `name` whole (through a link too); empty where it cannot be read.
+std::string readText(const char* name);
+// Writes `text` as the file `name`, or at its end with `append`; a file
+// made is 0666 less the umask, as git makes its own.
+void writeText(const char* name, std::string_view text, bool append = false);
+
+}  // namespace qv::history
