@@ -229,7 +229,7 @@ Refused clone(const std::string& url, Cloned& cloned)
         refused = {Refusal::None, {}, ioError(IoError::Create, cloned.dir, errno)};
     else if ((refused = cloneInto(url, cloned)) && ::fchdir(start) == 0)
         undo(cloned.dir, made, st.st_mode & 07777);
-    (void)::fchdir(start);
+    (void)!::fchdir(start);  // back where it started, as far as it can
     (void)::close(start);
     return refused;
 }

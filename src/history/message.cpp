@@ -63,9 +63,9 @@ std::string named(const Done& done)
 {
     std::string out;
     for (std::size_t i = 0; i < done.codes.size(); ++i) {
-        out += (i ? ", " : "") + twoDigits(done.codes[i]);
+        out.append(i ? ", " : "").append(twoDigits(done.codes[i]));
         if (i < done.names.size() && !done.names[i].empty())
-            out += " " + done.names[i];
+            out.append(" ").append(done.names[i]);
     }
     return out;
 }
