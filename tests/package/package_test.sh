@@ -23,7 +23,9 @@ if command -v dpkg-deb >/dev/null; then
     [ -n "$deb" ] || fail "no quorvane_VERSION_ARCH.deb was made"
     listed=$(dpkg-deb -c "$deb" | awk '{print $NF}')
     for f in $files; do grep -qx "./usr/$f" <<<"$listed" || fail "the package lacks usr/$f"; done
-    dpkg-deb -f "$deb" Depends | grep -q libc6 || fail "the package's dependencies were not computed"
+    for lib in libc6 libedit2; do
+        dpkg-deb -f "$deb" Depends | grep -q $lib || fail "the package does not depend on $lib"
+    done
     dpkg-deb -x "$deb" "$work/root"
     "$work/root/usr/bin/quorvane" --version | grep -q '^License MIT' || fail "the packaged binary does not run"
     if command -v lintian >/dev/null; then
