@@ -2,12 +2,15 @@
 
 #include "catalog/catalog.h"
 
+#include "menu/editor.h"
 #include "menu/texts.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <string>
 
 #include <unistd.h>
 
@@ -15,15 +18,55 @@ namespace qv::menu {
 
 namespace {
 
-// Standard input is read a block at a time. Prompts are flushed before the
-// program waits, so the dialogue works in a terminal and through a pipe.
+// At a terminal, lines are read through the line editor, and the text
+// printed after the last newline is held back for it to print as its
+// prompt: so it knows where on the screen the answer begins. Held only
+// while it is short, as every prompt is.
+std::unique_ptr<LineEditor> editor;
+std::string held;
+constexpr std::size_t kHeldMost = 256;
+
+int outErr = 0;
+
+void noteOutput(bool written)
+{
+    if (!written && outErr == 0)
+        outErr = errno ? errno : EIO;
+}
+
+void write(std::string_view text) { noteOutput(std::fwrite(text.data(), 1, text.size(), stdout) == text.size()); }
+
+void put(std::string_view text)
+{
+    if (!editor) {
+        write(text);
+        return;
+    }
+    if (const std::size_t end = text.rfind('\n'); end != std::string_view::npos) {
+        write(held);
+        held.clear();
+        write(text.substr(0, end + 1));
+        text.remove_prefix(end + 1);
+    }
+    if (held.size() + text.size() > kHeldMost) {
+        write(held);
+        held.clear();
+        write(text);
+        return;
+    }
+    held.append(text);
+}
+
+// Standard input is read a block at a time, or at a terminal a line at a
+// time through the line editor. Prompts are flushed before the program
+// waits, so the dialogue works in a terminal and through a pipe.
 class Input {
 public:
     int peek()
     {
         if (at_ == len_ && !fill())
             return EOF;
-        return static_cast<unsigned char>(buf_[at_]);
+        return static_cast<unsigned char>(data_[at_]);
     }
     int get()
     {
@@ -38,21 +81,33 @@ private:
     {
         if (ended_)
             return false;
-        flushOutput();
-        ssize_t n;
-        do
-            n = ::read(0, buf_, sizeof buf_);
-        while (n < 0 && errno == EINTR);
-        if (n <= 0) {
+        std::string_view got;
+        if (editor) {
+            const std::string prompt = std::move(held);
+            held.clear();
+            noteOutput(std::fflush(stdout) == 0);
+            got = editor->read(prompt);
+        } else {
+            flushOutput();
+            ssize_t n;
+            do
+                n = ::read(0, buf_, sizeof buf_);
+            while (n < 0 && errno == EINTR);
+            if (n > 0)
+                got = {buf_, static_cast<std::size_t>(n)};
+        }
+        if (got.empty()) {
             ended_ = true;
             return false;
         }
+        data_ = got.data();
         at_ = 0;
-        len_ = static_cast<std::size_t>(n);
+        len_ = got.size();
         return true;
     }
 
     char buf_[4096];
+    const char* data_ = buf_;
     std::size_t at_ = 0, len_ = 0;
     bool ended_ = false;
 };
@@ -66,6 +121,8 @@ Input& input()
 bool isBlank(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 }  // namespace
+
+void editLines() { editor = LineEditor::start(); }
 
 char readChar()
 {
@@ -109,19 +166,7 @@ void waitForKey()
     readChar();
 }
 
-namespace {
-
-int outErr = 0;
-
-void noteOutput(bool written)
-{
-    if (!written && outErr == 0)
-        outErr = errno ? errno : EIO;
-}
-
-}  // namespace
-
-void print(std::string_view text) { noteOutput(std::fwrite(text.data(), 1, text.size(), stdout) == text.size()); }
+void print(std::string_view text) { put(text); }
 
 void printLine(std::string_view text)
 {
@@ -129,7 +174,13 @@ void printLine(std::string_view text)
     printChar('\n');
 }
 
-void printChar(char c) { noteOutput(std::fputc(static_cast<unsigned char>(c), stdout) != EOF); }
+void printChar(char c)
+{
+    if (!editor)
+        noteOutput(std::fputc(static_cast<unsigned char>(c), stdout) != EOF);
+    else
+        put(std::string_view(&c, 1));
+}
 
 void printEcho(std::string_view label, std::string_view value)
 {
@@ -139,7 +190,12 @@ void printEcho(std::string_view label, std::string_view value)
     printLine(" ] ");
 }
 
-void flushOutput() { noteOutput(std::fflush(stdout) == 0); }
+void flushOutput()
+{
+    write(held);
+    held.clear();
+    noteOutput(std::fflush(stdout) == 0);
+}
 
 int outputError() { return outErr; }
 

@@ -14,6 +14,9 @@ namespace qv::menu {
 // Thrown when standard input ends while a prompt waits; main ends the program.
 struct EndOfInput {};
 
+// Where standard output is a terminal, and standard input too, lines are
+// read from then on through the line editor (menu/editor.h).
+void editLines();
 // The next byte of standard input, or throws EndOfInput.
 char readChar();
 // Skips white space, then reads one word up to (not including) the white

@@ -82,10 +82,12 @@ void start()
 int run()
 {
     // Into a file or a pipe the screen goes in large writes; prompts are
-    // still flushed before every read.
+    // still flushed before every read. At a terminal, lines are edited.
     static char screen[std::size_t{1} << 16];  // glibc takes a size only with a buffer
     if (::isatty(STDOUT_FILENO) == 0)
         (void)std::setvbuf(stdout, screen, _IOFBF, sizeof screen);
+    else
+        editLines();
     printLine(text::kBanner);
     printLine(text::kBannerCode);
     prepareChanges();

@@ -31,7 +31,9 @@ deb=$(ls "$work"/quorvane_*_*.deb 2>/dev/null | head -1)
 [ -n "$deb" ] || fail "no quorvane_VERSION_ARCH.deb was made"
 listed=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 for f in $common; do grep -qx "./usr/$f" <<<"$listed" || fail "the package lacks usr/$f"; done
-dpkg-deb -f "$deb" Depends | grep -q libc6 || fail "the package's dependencies were not computed"
+for lib in libc6 libedit2; do
+    dpkg-deb -f "$deb" Depends | grep -q $lib || fail "the package does not depend on $lib"
+done
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 
