@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Holds the tree to its layers, its .clang-format and its .clang-tidy, where
-# the tools are installed; says plainly what it could not run. The compile
-# commands come from the builds run_all.sh made.
+# Holds the tree to its layers, its .clang-format and its .clang-tidy, and the
+# manual to 80 columns and mandoc's lint, where the tools are installed; says
+# plainly what it could not run. The compile commands come from the builds
+# run_all.sh made.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 status=0
@@ -46,5 +47,16 @@ if command -v clang-tidy >/dev/null; then
     fi
 else
     echo "clang-tidy is not installed: the checks of .clang-tidy were NOT run"
+fi
+# The manual's source in lines a terminal shows whole, and mandoc's lint.
+long=$(awk 'length > 80 { print "  man/quorvane.1:" FNR ": " length " bytes" }' man/quorvane.1)
+if [ -n "$long" ]; then
+    echo "manual lines over 80 bytes:"
+    echo "$long"
+    status=1
+elif command -v mandoc >/dev/null && ! mandoc -Tlint -Wwarning man/quorvane.1; then
+    status=1
+else
+    echo "manual: lines within 80 bytes$(command -v mandoc >/dev/null && echo ', mandoc -Tlint clean')"
 fi
 exit $status

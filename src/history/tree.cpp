@@ -1,6 +1,5 @@
 #include "history/tree.h"
 
-
 #include "catalog/layout.h"
 #include "history/files.h"
 #include "history/run.h"
