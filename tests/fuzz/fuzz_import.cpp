@@ -1,6 +1,7 @@
 // The import reader as outside bytes, fed in pieces cut where the input
-// says: all or nothing. It succeeds exactly when every line is acceptable
-// and there are at most 99 of them, with exactly those records; otherwise it
+// says: all or nothing. It succeeds exactly when every line is acceptable (a
+// name and a serial, neither empty) and there are at most 99 of them, with
+// exactly those records; otherwise it
 // names the first ten lines that stand in the way and counts the rest. The
 // model below knows the rules from the manual, not from the program's code.
 // The same bytes read as JSON: refused, or at most 99 records the data file
@@ -31,8 +32,8 @@ bool acceptable(std::string_view line, qv::NewRecord& r)
         return std::any_of(t.begin(), t.end(),
                            [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
     };
-    return r.name.size() <= 59 && r.serial.size() <= 59 && !r.serial.empty() && !holds(r.name, "()[]*?#")
-        && !holds(r.serial, "()[]*?# ") && !control(r.name) && !control(r.serial);
+    return !r.name.empty() && r.name.size() <= 59 && !r.serial.empty() && r.serial.size() <= 59
+        && !holds(r.name, "()[]*?#") && !holds(r.serial, "()[]*?# ") && !control(r.name) && !control(r.serial);
 }
 
 bool holdable(const qv::NewRecord& r) { return (r.name + r.serial).find_first_of("\n()[]*?#") == std::string::npos; }
