@@ -2,7 +2,8 @@
 // says: all or nothing. It succeeds exactly when every line is acceptable (a
 // name and a serial, neither empty) and there are at most 99 of them, with
 // exactly those records; otherwise it names the first ten lines that stand
-// in the way and counts the rest. The model below knows the rules from the manual, not from the program's code.
+// in the way and counts the rest. The model below knows the rules from the
+// manual, not from the program's code.
 // The same bytes read as JSON: refused, or at most 99 records the data file
 // can hold (no newline, none of ( ) [ ] * ? #) that come back the same
 // through the array `list --json` writes.
