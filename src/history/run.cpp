@@ -23,8 +23,6 @@ namespace qv::history {
 
 namespace {
 
-GitRun runOnce(const std::vector<std::string>& args, const GitOptions& options, bool email);
-
 constexpr std::size_t kOutLimit = std::size_t{16} << 20;  // far more than any catalogue's bytes
 constexpr std::size_t kErrKept = 4096;
 
@@ -196,46 +194,6 @@ void addIdentity(std::vector<std::string>& words, std::vector<std::string>& env,
         env.push_back("EMAIL=" + std::string(text::kFallbackEmail));
 }
 
-}  // namespace
-
-std::string GitRun::why() const
-{
-    if (missing)
-        return "git is not installed";
-    // A lock file a killed git left: the file to remove, not git's story.
-    for (const char* lock : {"index.lock", "config.lock", "HEAD.lock"})
-        if (err.find(std::string(lock) + "': File exists") != std::string::npos
-            || (std::string_view(lock) == "config.lock" && err.find("could not lock config file") != std::string::npos))
-            return std::string(text::kRemoveLock) + lock + std::string(text::kIfNoGit);
-    // git's first words are the cause ("Host key verification failed.",
-    // "'x' does not appear to be a git repository", a hook's own); what
-    // follows is its general advice.
-    for (std::string_view line : linesOf(err)) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-            line.remove_suffix(1);
-        if (line.empty() || line.starts_with("hint:") || line.starts_with("warning:"))
-            continue;
-        for (const std::string_view noise : {"fatal: ", "error: "})
-            if (line.starts_with(noise))
-                line.remove_prefix(noise.size());
-        return std::string(line);
-    }
-    return status < 0 ? "git could not be run" : "git ended with status " + std::to_string(status);
-}
-
-GitRun runGit(const std::vector<std::string>& args, const GitOptions& options)
-{
-    GitRun run = runOnce(args, options, false);
-    // An identity git still could not make up: once more, with the program's
-    // (never a command whose output the user has already seen).
-    if (options.ownIdentity && !options.passThrough && !run.ok()
-        && (run.err.find("user.email") != std::string::npos || run.err.find("user.name") != std::string::npos))
-        run = runOnce(args, options, true);
-    return run;
-}
-
-namespace {
-
 GitRun runOnce(const std::vector<std::string>& args, const GitOptions& options, bool email)
 {
     GitRun run;
@@ -289,6 +247,42 @@ GitRun runOnce(const std::vector<std::string>& args, const GitOptions& options, 
 }
 
 }  // namespace
+
+std::string GitRun::why() const
+{
+    if (missing)
+        return "git is not installed";
+    // A lock file a killed git left: the file to remove, not git's story.
+    for (const char* lock : {"index.lock", "config.lock", "HEAD.lock"})
+        if (err.find(std::string(lock) + "': File exists") != std::string::npos
+            || (std::string_view(lock) == "config.lock" && err.find("could not lock config file") != std::string::npos))
+            return std::string(text::kRemoveLock) + lock + std::string(text::kIfNoGit);
+    // git's first words are the cause ("Host key verification failed.",
+    // "'x' does not appear to be a git repository", a hook's own); what
+    // follows is its general advice.
+    for (std::string_view line : linesOf(err)) {
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+            line.remove_suffix(1);
+        if (line.empty() || line.starts_with("hint:") || line.starts_with("warning:"))
+            continue;
+        for (const std::string_view noise : {"fatal: ", "error: "})
+            if (line.starts_with(noise))
+                line.remove_prefix(noise.size());
+        return std::string(line);
+    }
+    return status < 0 ? "git could not be run" : "git ended with status " + std::to_string(status);
+}
+
+GitRun runGit(const std::vector<std::string>& args, const GitOptions& options)
+{
+    GitRun run = runOnce(args, options, false);
+    // An identity git still could not make up: once more, with the program's
+    // (never a command whose output the user has already seen).
+    if (options.ownIdentity && !options.passThrough && !run.ok()
+        && (run.err.find("user.email") != std::string::npos || run.err.find("user.name") != std::string::npos))
+        run = runOnce(args, options, true);
+    return run;
+}
 
 GitOptions network()
 {
