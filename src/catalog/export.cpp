@@ -17,6 +17,13 @@ Fault mayReplace(const Place& to, const std::string& name, const Identity& data)
     const std::string base = baseOf(to.path);
     if (isTempName(base) || base == kOldLockFile)
         return fault(Fault::IsOwn, name);
+    // Missing, velk.dat and backup.bak of the catalogue's folder are its
+    // own all the same: the export never makes one.
+    struct stat here {};
+    struct stat there {};
+    if (!to.exists && (base == kDataFile || base == kBackupFile) && ::stat(".", &here) == 0
+        && ::stat(to.dir.c_str(), &there) == 0 && here.st_dev == there.st_dev && here.st_ino == there.st_ino)
+        return fault(base == kDataFile ? Fault::IsData : Fault::IsBackup, name);
     if (!to.exists)
         return {};
     if (S_ISDIR(to.st.st_mode))

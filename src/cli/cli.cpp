@@ -272,7 +272,9 @@ Start readOptions(int argc, char** argv)
     start.then = c ? Start::Command : Start::Menu;
     start.first = optind;
     const char* home = std::getenv(text::kEnvDir.data());
-    if (!moved && home && *home && (!c || (c->run && !(c->takes & Here)))) {
+    // Where git runs a command, it stays: git names the files from there,
+    // and a relative $QUORVANE_DIR need not lead anywhere from it.
+    if (!moved && home && *home && (!c || (c->run && !(c->takes & (Here | ForGit))))) {
         // The shell's folder, for the command's file names.
         std::unique_ptr<char, decltype(&std::free)> shell(::getcwd(nullptr, 0), &std::free);
         start.shellError = shell ? 0 : errno;

@@ -197,6 +197,8 @@ HeldSignals::~HeldSignals()
     }
 }
 
+bool HeldSignals::stopped() { return pending != 0; }
+
 Lock::Lock(const std::string& name)
 {
     LockState& s = lockState();

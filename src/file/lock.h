@@ -25,6 +25,8 @@ public:
     HeldSignals(const HeldSignals&) = delete;
     HeldSignals& operator=(const HeldSignals&) = delete;
     ~HeldSignals();
+    // Whether a stop signal came while they were held.
+    static bool stopped();
 };
 // Catches the stop signals for HeldSignals, once for the whole run; a
 // program that will change files calls it at its start. A signal ignored

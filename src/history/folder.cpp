@@ -17,6 +17,7 @@
 #include "file/lock.h"
 #include "file/path.h"
 #include "history/run.h"
+#include "history/texts.h"
 #include "history/tree.h"
 
 namespace qv::history {
@@ -145,6 +146,10 @@ Refused cloneInto(const std::string& url, Cloned& cloned)
         if (const GitRun checkout = runGit({"checkout", "--quiet", "--force"}); !checkout.ok())
             return failed(checkout);
     }
+    // No HEAD, yet branches: the remote's HEAD names one it lacks, and an
+    // empty catalogue started here would hide the records they hold.
+    if (!born && !firstLine(runGit({"for-each-ref", "--count=1", "refs/remotes/"}).out).empty())
+        return {Refusal::Git, std::string(text::kHeadMissing), {}};
     if (Refused r = setUp())  // an empty remote: the first commit, here
         return r;
     cloned.started = !present;
@@ -227,7 +232,9 @@ Refused clone(const std::string& url, Cloned& cloned)
         refused = {Refusal::NotEmpty, cloned.dir, {}};
     else if (made ? errno != ENOENT || ::mkdir(cloned.dir.c_str(), 0700) != 0 : ::chmod(cloned.dir.c_str(), 0700) != 0)
         refused = {Refusal::None, {}, ioError(IoError::Create, cloned.dir, errno)};
-    else if ((refused = cloneInto(url, cloned)) && ::fchdir(start) == 0)
+    // Stopped meanwhile, it is undone as if refused, whether or not a git it
+    // ran was stopped and failed: the program ends once `held` goes.
+    else if (((refused = cloneInto(url, cloned)) || HeldSignals::stopped()) && ::fchdir(start) == 0)
         undo(cloned.dir, made, st.st_mode & 07777);
     (void)!::fchdir(start);  // back where it started, as far as it can
     (void)::close(start);

@@ -23,6 +23,7 @@ inline constexpr T kFirstCommit = "Start the catalogue's history";
 inline constexpr T kRecover = "Recover the backup";
 inline constexpr T kAsItStands = "Record the catalogue as it stands";
 inline constexpr T kNotSound = "not a sound catalogue";
+inline constexpr T kHeadMissing = "the remote's HEAD names a branch it does not have; nothing was cloned";
 inline constexpr T kSync = "Sync with ";
 inline constexpr T kAdd = "Add ", kImport = "Import ", kDelete = "Delete ", kEdit = "Edit ";
 inline constexpr T kName = " name: ", kSerial = " serial", kWas = " (was ";
