@@ -48,16 +48,17 @@ int refuse(const Args& a, const history::Refused& r)
 std::string count(int n, const char* one, const char* many) { return std::to_string(n) + (n == 1 ? one : many); }
 
 // " (01 Alpha Two, 03 Alpha)": the records kept in both versions, by code
-// and name; `escape` makes a name safe for a line of its own.
-std::string versions(const std::vector<Record>& records, std::string (*escape)(std::string_view))
+// and name, escaped where the line is not escaped as a whole.
+std::string versions(const std::vector<Record>& records, bool escape)
 {
     std::string out;
     for (const Record& r : records)
-        out.append(out.empty() ? " (" : ", ").append(twoDigits(r.code)).append(" ").append(escape(r.name));
+        out.append(out.empty() ? " (" : ", ")
+            .append(twoDigits(r.code))
+            .append(" ")
+            .append(escape ? escapeText(r.name) : r.name);
     return out.empty() ? out : out + ")";
 }
-
-std::string asIs(std::string_view name) { return std::string(name); }
 
 }  // namespace
 
@@ -117,7 +118,7 @@ int syncCommand(const Args& a)
         std::string line = "sync: " + count(s.added, " record", " records") + " added, " + std::to_string(s.removed)
             + " removed from " + escapeText(s.remote);
         if (s.both)
-            line += ", " + std::to_string(s.both) + std::string(text::kSyncedBoth) + versions(s.versions, escapeText);
+            line += ", " + std::to_string(s.both) + std::string(text::kSyncedBoth) + versions(s.versions, true);
         print(line
               + (s.pushed                          ? "; pushed\n"
                      : refused || !s.waits.empty() ? "; not pushed\n"
@@ -140,7 +141,7 @@ int mergeCommand(const Args& a)
         complain(a.cmd, a.pos[0],
                  std::to_string(merged.both)
                      .append(merged.both == 1 ? text::kWhyBothOne : text::kWhyBoth)
-                     .append(versions(merged.versions, asIs)));
+                     .append(versions(merged.versions, false)));
     return done(a, outcome);
 }
 

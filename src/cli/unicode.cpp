@@ -91,39 +91,6 @@ std::string caseFold(std::string_view bytes)
     return out;
 }
 
-std::string escapeText(std::string_view bytes)
-{
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    auto hex = [&](unsigned char byte) { out.append("\\x").append({kHex[byte >> 4], kHex[byte & 15]}); };
-    auto control = [&](unsigned char byte) {
-        switch (byte) {
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case 0x1b: out += "\\e"; break;
-        default: hex(byte);
-        }
-    };
-    pieces(
-        bytes,
-        [&](std::string_view run) {
-            characters(run, [&](utf8proc_int32_t cp, std::string_view ch) {
-                if (cp < 0x20 || cp == 0x7f)
-                    control(static_cast<unsigned char>(cp));
-                else if (cp == '\\')
-                    out += "\\\\";
-                else if (cp >= 0x80 && cp < 0xa0)  // C1: a terminal's controls as well
-                    for (char b : ch)
-                        hex(static_cast<unsigned char>(b));
-                else
-                    out.append(ch);
-            });
-        },
-        hex);
-    return out;
-}
-
 std::string toUtf8(std::string_view bytes)
 {
     std::string out;

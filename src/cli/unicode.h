@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "catalog/escape.h"  // escapeText, which the command line prints through
+
 namespace qv::cli {
 
 // The text folded by Unicode case folding and composed (NFC), so that texts
@@ -15,12 +17,6 @@ namespace qv::cli {
 // never holds): it only ever matches the same byte, never a character nor
 // a piece of one.
 std::string caseFold(std::string_view bytes);
-
-// The bytes as text a terminal shows and never obeys: a backslash as \\,
-// tab, newline, carriage return and escape as \t, \n, \r and \e, and every
-// other control character (C0, DEL, C1) and every byte that is not UTF-8 as
-// \xHH, a byte at a time. Nothing else changes.
-std::string escapeText(std::string_view bytes);
 
 // The bytes as valid UTF-8. A byte that is not part of a UTF-8 character
 // becomes the private-use character U+10FF00 plus the byte (U+10FF80 to

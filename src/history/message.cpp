@@ -1,7 +1,6 @@
 // The commit message of a change: one line that names what it did, the
 // codes and the names, never a serial.
-#include <utf8proc.h>
-
+#include "catalog/escape.h"
 #include "catalog/layout.h"
 #include "history/history.h"
 #include "history/texts.h"
@@ -12,38 +11,6 @@ namespace {
 
 // The characters a message holds at most, its ellipsis included.
 constexpr std::size_t kLongest = 70;
-
-// The text as one line that git keeps and a terminal shows without obeying
-// it, escaped as the command line escapes its output: tab, newline, carriage
-// return and escape as \t, \n, \r and \e, every other control character (C0,
-// DEL, C1) and every byte that is not UTF-8 as \xHH. A backslash stays as it
-// is: the log escapes the message again, and shows it as the list shows the
-// name.
-std::string oneLine(std::string_view bytes)
-{
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string out;
-    auto hex = [&](char byte) {
-        const auto b = static_cast<unsigned char>(byte);
-        out.append("\\x").append({kHex[b >> 4], kHex[b & 15]});
-    };
-    while (!bytes.empty()) {
-        utf8proc_int32_t cp = 0;
-        const auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(bytes.data()),
-                                        static_cast<utf8proc_ssize_t>(bytes.size()), &cp);
-        const std::size_t length = n > 0 ? static_cast<std::size_t>(n) : 1;
-        const std::string_view ch = bytes.substr(0, length);
-        bytes.remove_prefix(length);
-        if (n > 0 && cp >= 0x20 && (cp < 0x7f || cp >= 0xa0))
-            out.append(ch);
-        else if (n > 0 && (cp == '\t' || cp == '\n' || cp == '\r' || cp == 0x1b))
-            out.append({'\\', cp == '\t' ? 't' : cp == '\n' ? 'n' : cp == '\r' ? 'r' : 'e'});
-        else
-            for (char b : ch)
-                hex(b);
-    }
-    return out;
-}
 
 // At most kLongest characters (valid UTF-8 in): what goes beyond is cut off
 // between two characters, and an ellipsis says so.
@@ -117,6 +84,6 @@ std::string message(const Done& done)
 
 }  // namespace
 
-std::string messageOf(const Done& done) { return cut(oneLine(message(done))); }
+std::string messageOf(const Done& done) { return cut(escapeText(message(done), true)); }
 
 }  // namespace qv::history
