@@ -10,13 +10,13 @@
 
 namespace qv::history {
 
-std::vector<std::string_view> linesOf(std::string_view text)
+std::vector<std::string_view> linesOf(std::string_view text, char end)
 {
     std::vector<std::string_view> lines;
     for (std::size_t at = 0; at < text.size();) {
-        const std::size_t end = std::min(text.find('\n', at), text.size());
-        lines.push_back(text.substr(at, end - at));
-        at = end + 1;
+        const std::size_t stop = std::min(text.find(end, at), text.size());
+        lines.push_back(text.substr(at, stop - at));
+        at = stop + 1;
     }
     return lines;
 }

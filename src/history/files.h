@@ -9,9 +9,9 @@
 
 namespace qv::history {
 
-// The lines of `text` without their newlines, a last one without a newline
-// too, as std::getline gives them.
-std::vector<std::string_view> linesOf(std::string_view text);
+// The lines of `text` without their ends (newlines, or `end`), a last one
+// without an end too, as std::getline gives them.
+std::vector<std::string_view> linesOf(std::string_view text, char end = '\n');
 // The file `name` whole (through a link too); empty where it cannot be read.
 std::string readText(const char* name);
 // Writes `text` as the file `name`, or at its end with `append`; a file

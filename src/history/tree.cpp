@@ -15,13 +15,8 @@ constexpr const char* kLink = "120000";
 // git's lines of `out`, split at NUL.
 std::vector<std::string> fields(const std::string& out)
 {
-    std::vector<std::string> parts;
-    for (std::size_t at = 0; at < out.size();) {
-        const std::size_t end = std::min(out.find('\0', at), out.size());
-        parts.push_back(out.substr(at, end - at));
-        at = end + 1;
-    }
-    return parts;
+    const std::vector<std::string_view> parts = linesOf(out, '\0');
+    return {parts.begin(), parts.end()};
 }
 
 }  // namespace
