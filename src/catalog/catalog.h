@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalog/cipher.h"
 #include "catalog/fault.h"
 #include "catalog/fields.h"
 #include "catalog/layout.h"
@@ -68,7 +69,10 @@ Outcome mergeFile(const std::string& other, const std::string* base, struct Merg
 // git's merge of the data file: the catalogue files `base`, `ours` and
 // `theirs` merged by the same rule, the result written into `ours` (git's
 // own file, replaced whole); nothing written where the merge is refused.
-Fault mergeInto(const std::string& base, const std::string& ours, const std::string& theirs);
+// With `key` (an encrypted history), sealed sides are opened with it and
+// the result is sealed; without, a sealed side is refused.
+Fault mergeInto(const std::string& base, const std::string& ours, const std::string& theirs,
+                const cipher::Key* key = nullptr);
 // The whole of the file `name`, within a bound no catalogue comes near.
 Fault readWhole(const std::string& name, std::string& bytes);
 
@@ -107,6 +111,9 @@ void recordWith(Recorder* recorder);
 
 // The records of a sound data file.
 Fault listRecords(std::vector<Record>& records);
+// Whether velk.dat holds the catalogue sealed, as an encrypted history
+// keeps it (a plain `git clone` leaves it so), not the catalogue itself.
+bool dataSealed();
 // Hands `sink` every byte of the file `name` (the data file, README, a file
 // to import; standard input where `name` is null, whatever it is) in
 // pieces, in order; `sink` returns false to stop. Only a regular file is

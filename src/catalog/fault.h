@@ -14,29 +14,32 @@ namespace qv {
 struct [[nodiscard]] Fault {
     enum Kind {
         None,
-        File,         // a file could not be opened, read, written or locked: io says what
-        Damaged,      // the data file does not have the sound layout
-        NotSound,     // another catalogue (a merge's side) does not have it either
-        Full,         // the data file holds 99 records already
-        TooLong,      // a name or serial of more than 59 bytes, an imported line longer than any record's
-        NotOneWord,   // a serial holding white space, a name holding a newline
-        Empty,        // an empty serial, or an empty name given to a command
-        Reserved,     // a name or serial holding one of ( ) [ ] * ? #
-        Control,      // a name or serial given to a command holding a control character
-        Changed,      // another process changed the data file since it was shown
-        NoRecord,     // no record has that code
-        NoBackup,     // there is no backup.bak to recover from
-        NoSource,     // the file to load is not there
-        NotLoadable,  // the file to load is no regular file: io says what
-        SelfLoad,     // the file to load is the data file itself
-        IsData,       // an export would write onto velk.dat
-        IsBackup,     // ... onto backup.bak
-        IsOwn,        // ... onto a file of the program's own
-        Malformed,    // an imported line that is not NAME<TAB>SERIAL
-        NotRecord,    // an imported JSON item that is not a record's object
-        NotJson,      // imported JSON that cannot be read: detail says why
-        NotArray,     // imported JSON that is not an array
-        NotRecorded,  // the history could not record a change: detail says why
+        File,          // a file could not be opened, read, written or locked: io says what
+        Damaged,       // the data file does not have the sound layout
+        NotSound,      // another catalogue (a merge's side) does not have it either
+        Full,          // the data file holds 99 records already
+        TooLong,       // a name or serial of more than 59 bytes, an imported line longer than any record's
+        NotOneWord,    // a serial holding white space, a name holding a newline
+        Empty,         // an empty serial, or an empty name given to a command
+        Reserved,      // a name or serial holding one of ( ) [ ] * ? #
+        Control,       // a name or serial given to a command holding a control character
+        Changed,       // another process changed the data file since it was shown
+        NoRecord,      // no record has that code
+        NoBackup,      // there is no backup.bak to recover from
+        NoSource,      // the file to load is not there
+        NotLoadable,   // the file to load is no regular file: io says what
+        SelfLoad,      // the file to load is the data file itself
+        IsData,        // an export would write onto velk.dat
+        IsBackup,      // ... onto backup.bak
+        IsOwn,         // ... onto a file of the program's own
+        Malformed,     // an imported line that is not NAME<TAB>SERIAL
+        NotRecord,     // an imported JSON item that is not a record's object
+        NotJson,       // imported JSON that cannot be read: detail says why
+        NotArray,      // imported JSON that is not an array
+        NotRecorded,   // the history could not record a change: detail says why
+        Sealed,        // the file is the catalogue encrypted, and no key is here to open it
+        NotAuthentic,  // encrypted catalogue that does not open with the key here: another's, or changed
+        NotKey,        // the file given as the key holds none
     } kind = None;
     // TooLong, NotOneWord, Empty, Reserved, Control: the text refused (None:
     // an imported line, too long to be split into its texts).

@@ -97,13 +97,21 @@ Fault readWhole(const std::string& name, std::string& bytes)
     return bytes.size() > kLimit ? fault(Fault::Full, name) : f;
 }
 
-Fault mergeInto(const std::string& base, const std::string& ours, const std::string& theirs)
+Fault mergeInto(const std::string& base, const std::string& ours, const std::string& theirs, const cipher::Key* key)
 {
     std::string sides[3];
     const std::string* names[3] = {&base, &ours, &theirs};
-    for (int k = 0; k < 3; ++k)
-        if (Fault f = readWhole(*names[k], sides[k]))
+    for (int k = 0; k < 3; ++k) {
+        std::string stored;
+        if (Fault f = readWhole(*names[k], stored))
             return f;
+        if (!cipher::sealed(stored))
+            sides[k] = std::move(stored);
+        else if (!key)
+            return fault(Fault::Sealed, *names[k]);
+        else if (cipher::open(stored, *key, sides[k]) != cipher::Opened::Opened)
+            return fault(Fault::NotAuthentic, *names[k]);
+    }
     Merged merged;
     if (Fault f = mergeFiles(sides[0], sides[1], sides[2], merged, {base, ours, theirs}))
         return f;
@@ -113,7 +121,8 @@ Fault mergeInto(const std::string& base, const std::string& ours, const std::str
     Commit next(place, ours);
     if (!next.out())
         return next.failure();
-    if (Fault f = put(*next.out(), catalogueOf(merged.records)))
+    const std::string result = catalogueOf(merged.records);
+    if (Fault f = put(*next.out(), key ? cipher::seal(result, *key) : result))
         return f;
     const Committed done = next.finish(nullptr);
     return done.state() == Committed::NotMade ? Fault(done.failure()) : Fault{};

@@ -46,6 +46,16 @@ Fault checkFile(Counts& counts)
     return layout.kind == Fault::Damaged ? Fault{} : layout;
 }
 
+bool dataSealed()
+{
+    std::string start;
+    (void)viewFile(kDataFile, [&](std::string_view part) {
+        start.append(part.substr(0, cipher::kHeaderBytes - start.size()));
+        return start.size() < cipher::kHeaderBytes;
+    });
+    return cipher::sealed(start);
+}
+
 std::vector<std::string> conflictCopies()
 {
     std::vector<std::string> copies;

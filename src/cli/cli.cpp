@@ -28,68 +28,6 @@ namespace qv::cli {
 
 namespace {
 
-const Command kCommands[] = {
-    {"list", "list [--json]", "every record: code TAB name TAB serial", listCommand, 0, 0, false, Json,
-     "      --json  one JSON array of objects instead\n"},
-    {"show", "show [--json] CODE", "one record", showCommand, 1, 1, false, Codes | Json,
-     "      --json  its JSON object instead\n"},
-    {"find", "find [--json] TEXT", "records holding TEXT, in any case", findCommand, 1, 1, false, Json,
-     "      --json  one JSON array of objects instead\nStatus 1 when no record holds TEXT.\n"},
-    {"add", "add NAME SERIAL", "add a record; prints its code", addCommand, 2, 2, true},
-    {"edit", "edit CODE [--name=N] [--serial=S]", "change a record's name, serial or both", editCommand, 1, 1, true,
-     Codes | Fields, "  -n, --name=NAME      the new name\n  -s, --serial=SERIAL  the new serial\n"},
-    {"delete", "delete [-v] CODE...", "remove records; the rest move up", deleteCommand, 1, -1, true, Codes | Verbose,
-     "  -v, --verbose  print each removed record: code TAB name\n"
-     "The codes are those 'list' shows before the call; all go in one change.\n"
-     "The records behind a removed one move up a code: give every code of one\n"
-     "listing in one call ('delete 02 04'), never a call for each.\n"},
-    {"check", "check", "count what the data file check counts", checkCommand, 0, 0, false},
-    {"export", "export [FILE]", "copy velk.dat to FILE (velk.txt)", exportCommand, 0, 1, false, Files | Stdio,
-     "FILE - is standard output; without FILE, velk.txt beside velk.dat.\n"
-     "The copy replaces FILE whole, or leaves it be.\n"},
-    {"load", "load FILE", "replace velk.dat with a copy of FILE", loadCommand, 1, 1, true, Files},
-    {"recover", "recover", "bring back velk.dat from backup.bak", recoverCommand, 0, 0, true},
-    {"import", "import [--json] FILE", "add the records in FILE (- is stdin)", importCommand, 1, 1, true,
-     Json | Files | Stdio,
-     "      --json  FILE holds the array that 'list --json' prints\n"
-     "Otherwise a line a record, NAME<TAB>SERIAL: the serial follows the last tab;\n"
-     "CR LF line ends and blank lines are fine.\n"
-     "Either every record is added or none is. To copy a catalogue, use --json:\n"
-     "'list' escapes what its lines hold, and the lines here are taken as they stand.\n"},
-    {"git", "git ARGS...", "run git in the catalogue's folder", gitCommand, 0, -1, false, Raw,
-     "'git init' also sets the folder up: .gitignore, .gitattributes, the merge\n"
-     "driver and the diff's textconv, pull.rebase=false, and a first commit; it\n"
-     "repairs them when run again. See HISTORY AND SYNC in quorvane(1).\n"},
-    {"clone", "clone URL [DIR]", "clone a remote catalogue into a new folder", cloneCommand, 1, 2, false, Here,
-     "DIR, a new or an empty folder, is named as git clone names it where it is not\n"
-     "given; it is made where quorvane is started (or in -C's DIR), never in\n"
-     "$QUORVANE_DIR. Its files are private (0600, folders 0700) whatever the umask.\n"
-     "It is set up as 'git init' sets a folder up. A remote whose catalogue is not\n"
-     "sound, or that holds a file of this program's own, is refused, and nothing of\n"
-     "the clone is left. An empty remote gives an empty catalogue for sync to send.\n"},
-    {"sync", "sync [--json]", "merge records with the remote; push", syncCommand, 0, 0, true, Json,
-     "Fetches the branch's upstream (or origin), merges its records with these,\n"
-     "writes velk.dat like any change (recover undoes it), commits and pushes.\n"
-     "Serials go to the remote in plain text: use a remote you trust.\n"},
-    {"log", "log [-n N] [--json]", "the recorded changes of velk.dat", logCommand, 0, 0, false, Count | Json},
-    {"restore", "restore REV", "make the catalogue what it was at REV", restoreCommand, 1, 1, true},
-    {"merge", "merge [--base=BASE] OTHER", "merge the catalogue OTHER into this one", mergeCommand, 1, 1, true,
-     Base | Files,
-     "Without --base the merge is a union. A way back from a synced folder's\n"
-     "conflict copies.\n"},
-    {"merge-driver", "merge-driver BASE OURS THEIRS", "git's merge of velk.dat, into OURS", mergeDriverCommand, 3, 3,
-     false, ForGit | Files},
-    {"textconv", "textconv FILE", "the records of FILE as lines, for git diff", textconvCommand, 1, 1, false,
-     ForGit | Files},
-    {"help", "help [COMMAND]", "this help, or a command's", nullptr, 0, 1, false},
-};
-
-}  // namespace
-
-std::span<const Command> commands() { return kCommands; }
-
-namespace {
-
 // Reads a command's options and arguments into `a`; kDone when they are
 // fine, -1 when its help was asked for and shown, or the usage status.
 int parseCommand(const Command& c, int argc, char** argv, Args& a)
@@ -109,6 +47,8 @@ int parseCommand(const Command& c, int argc, char** argv, Args& a)
     }
     if (c.takes & Base)
         longs.push_back({"base", required_argument, nullptr, 'b'});
+    if (c.takes & (Key | Import))
+        longs.push_back({(c.takes & Key) ? "key" : "import", required_argument, nullptr, 'k'});
     if (c.takes & Count)
         shorts += "n:";
     if (c.takes & Verbose) {
@@ -138,6 +78,7 @@ int parseCommand(const Command& c, int argc, char** argv, Args& a)
             break;
         case 's': a.serial = optarg; break;
         case 'b': a.base = optarg; break;
+        case 'k': a.key = optarg; break;
         default: return usage(c.name, optionMistake(opt, argv[optind - 1], optopt, longs.data()));
         }
     }
@@ -176,7 +117,7 @@ int finish(const std::string& what, int status, bool made = false)
 // relative name from the shell's folder, where the program left it.
 std::optional<std::string> found(const std::string& name, const Command& c, const Start& start)
 {
-    if (name.empty() || name.front() == '/' || (name == "-" && (c.takes & Stdio)))
+    if (name.empty() || name.front() == '/' || (name == "-" && (c.takes & (Stdio | Key | Import))))
         return name;
     if (start.shellError)
         return std::nullopt;
@@ -189,7 +130,7 @@ std::optional<std::string> found(const std::string& name, const Command& c, cons
 // why one cannot be found.
 int findFiles(const Command& c, const Start& start, Args& a)
 {
-    for (const std::string& name : a.pos) {
+    for (const std::string& name : (c.takes & Files) ? a.pos : std::vector<std::string>{}) {
         const std::optional<std::string> file = found(name, c, start);
         if (!file)
             return complain(a.cmd, name, std::strerror(start.shellError));
@@ -197,6 +138,8 @@ int findFiles(const Command& c, const Start& start, Args& a)
     }
     if (a.base && !(a.baseFile = found(*a.base, c, start)))
         return complain(a.cmd, *a.base, std::strerror(start.shellError));
+    if (a.key && !(a.keyFile = found(*a.key, c, start)))
+        return complain(a.cmd, *a.key, std::strerror(start.shellError));
     return kDone;
 }
 
@@ -206,7 +149,7 @@ int run(const Command& c, int argc, char** argv, const Start& start)
     a.cmd = c.name;
     if (int status = parseCommand(c, argc, argv, a))
         return status < 0 ? finish(a.cmd, kDone) : status;
-    if ((c.takes & Files) && findFiles(c, start, a))
+    if ((c.takes & Files || a.key) && findFiles(c, start, a))
         return kFailed;
     if (!c.run) {  // help [COMMAND]
         const Command* about = a.pos.empty() ? nullptr : commandNamed(a.pos[0]);

@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 
+#include "catalog/catalog.h"
 #include "cli/json.h"
 #include "cli/output.h"
 #include "cli/status.h"
@@ -79,6 +80,9 @@ std::string reason(const Fault& f)
     case Fault::SelfLoad: why += text::kWhyIsData; break;
     case Fault::Malformed: why += text::kWhyMalformed; break;
     case Fault::NotRecord: why += text::kWhyNotRecord; break;
+    case Fault::Sealed: why += text::kWhySealed; break;
+    case Fault::NotAuthentic: why += text::kWhyNotAuthentic; break;
+    case Fault::NotKey: why += text::kWhyNotKey; break;
     }
     return why;
 }
@@ -121,6 +125,10 @@ int fail(const Args& a, const Fault& f)
         && errno == ENOENT)
         return complain(a.cmd, "",
                         std::string(text::kWhyNoCatalogue) + realPath(".") + std::string(text::kWhyChooseCatalogue));
+    // velk.dat as git keeps it in an encrypted history: not damaged, and
+    // the remedy is the key, never a recover.
+    if (f.kind == Fault::Damaged && f.file == kDataFile && dataSealed())
+        return complain(a.cmd, kDataFile, text::kWhySealedHere);
     return complain(a.cmd, a.typed(f.file), reason(f));
 }
 

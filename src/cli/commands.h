@@ -4,6 +4,7 @@
 // catalogue in changing.cpp.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,13 @@
 
 #include "catalog/fault.h"
 #include "catalog/layout.h"
+
+namespace qv::cipher {
+using Key = std::array<unsigned char, 32>;
+}
+namespace qv::history {
+struct Refused;
+}
 
 namespace qv::cli {
 
@@ -20,8 +28,10 @@ struct Args {
     bool json = false;
     bool verbose = false;  // delete: the records removed, on standard output
     std::optional<std::string> name, serial;
-    std::optional<std::string> base;  // merge: the common catalogue
-    int count = 0;                    // log: how many, 0 for all
+    std::optional<std::string> base;     // merge: the common catalogue
+    int count = 0;                       // log: how many, 0 for all
+    std::optional<std::string> key;      // clone --key, key --import: the key's file, as typed
+    std::optional<std::string> keyFile;  // ... as the program opens it
     // The file names among them (every argument, and base), as the program
     // opens them: found from the shell's folder where QUORVANE_DIR chose the
     // catalogue's. Messages name a file as the user typed it.
@@ -37,6 +47,10 @@ int fail(const Args& a, const Fault& f);
 // The status of a change: a fault that came after it was done is told, but
 // the change stands, and a script must not make it again.
 int done(const Args& a, const Outcome& outcome);
+// A refusal of the history's in one line; kFailed.
+int refuse(const Args& a, const history::Refused& r);
+// The key in the file --key or --import names.
+Fault readKeyFile(const Args& a, cipher::Key& key);
 // A record code as typed: one or two digits, 1 to 99.
 std::optional<int> parseCode(const std::string& s);
 // Records as tab-separated lines, or as the JSON array.
@@ -63,5 +77,8 @@ int mergeDriverCommand(const Args& a);
 int textconvCommand(const Args& a);
 int logCommand(const Args& a);
 int restoreCommand(const Args& a);
+int encryptCommand(const Args& a);
+int decryptCommand(const Args& a);
+int keyCommand(const Args& a);
 
 }  // namespace qv::cli

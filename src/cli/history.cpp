@@ -12,14 +12,12 @@
 #include "cli/texts.h"
 #include "cli/unicode.h"
 #include "history/history.h"
+#include "history/key.h"
 
 namespace qv::cli {
 
-namespace {
-
 using history::Refusal;
 
-// A refusal of the history's in one line; kFailed.
 int refuse(const Args& a, const history::Refused& r)
 {
     switch (r.why) {
@@ -41,9 +39,13 @@ int refuse(const Args& a, const history::Refused& r)
     case Refusal::BothChanged: return complain(a.cmd, r.detail, text::kWhyBothChanged);
     case Refusal::NotEmpty: return complain(a.cmd, r.detail, text::kWhyNotEmpty);
     case Refusal::NoName: return complain(a.cmd, r.detail, text::kWhyNoName);
+    case Refusal::NotEncrypted: return complain(a.cmd, "", text::kWhyNotEncrypted);
+    case Refusal::PlainRemote: return complain(a.cmd, r.detail, text::kWhyPlainRemote);
     }
     return kFailed;
 }
+
+namespace {
 
 std::string count(int n, const char* one, const char* many) { return std::to_string(n) + (n == 1 ? one : many); }
 
@@ -65,9 +67,12 @@ std::string versions(const std::vector<Record>& records, bool escape)
 int gitCommand(const Args& a)
 {
     history::Refused refused;
-    const int status = history::runGitCommand(a.pos, refused);
+    int plain = 0;
+    const int status = history::runGitCommand(a.pos, refused, plain);
     if (refused)
         return refuse(a, refused);
+    if (plain > 0)
+        complain(a.cmd, "", std::to_string(plain).append(plain == 1 ? text::kStillPlainOne : text::kStillPlain));
     if (status == 0 && !a.pos.empty() && a.pos.front() == "init" && holdsConflictMarkers())
         complain(a.cmd, kDataFile, text::kWhyConflicted);
     return status;
@@ -77,14 +82,22 @@ int cloneCommand(const Args& a)
 {
     history::Cloned c;
     c.dir = a.pos.size() > 1 ? a.pos[1] : "";
+    cipher::Key key{};
+    if (a.keyFile) {
+        if (Fault f = readKeyFile(a, key))
+            return fail(a, f);
+        c.key = &key;
+    }
     if (::isatty(STDERR_FILENO))  // a person waits: say on what
         c.waiting = [&a] {
             const std::string line = std::string(text::kCloning) + escapeText(a.pos[0]) + std::string(text::kWaiting);
             (void)!::write(STDERR_FILENO, line.data(), line.size());
         };
     if (const history::Refused refused = history::clone(a.pos[0], c))
-        return refused.why == Refusal::GitLink ? complain(a.cmd, refused.detail, text::kWhyClonedLink)
-                                               : refuse(a, refused);
+        return refused.why == Refusal::GitLink          ? complain(a.cmd, refused.detail, text::kWhyClonedLink)
+            : refused.fault.kind == Fault::Sealed       ? complain(a.cmd, refused.fault.file, text::kWhySealedClone)
+            : refused.fault.kind == Fault::NotAuthentic ? complain(a.cmd, refused.fault.file, text::kWhyWrongKey)
+                                                        : refuse(a, refused);
     print("clone: " + count(c.records, " record", " records") + " from " + escapeText(a.pos[0]) + " in "
           + escapeText(c.dir) + (c.started ? std::string(text::kClonedEmpty) : "") + "\n");
     return kDone;
@@ -147,14 +160,20 @@ int mergeCommand(const Args& a)
 
 int mergeDriverCommand(const Args& a)
 {
-    const Fault f = mergeInto(a.files[0], a.files[1], a.files[2]);
+    // In an encrypted history git hands over the sides sealed, and keeps
+    // the result sealed.
+    cipher::Key key{};
+    const bool sealing = history::encrypted();
+    if (Fault f = sealing ? history::readKey(key) : Fault{})
+        return fail(a, f);
+    const Fault f = mergeInto(a.files[0], a.files[1], a.files[2], sealing ? &key : nullptr);
     return f ? fail(a, f) : kDone;
 }
 
 int textconvCommand(const Args& a)
 {
-    std::string bytes;
-    if (Fault f = readWhole(a.files[0], bytes))
+    std::string stored, bytes;
+    if (Fault f = readWhole(a.files[0], stored); f || (f = history::openStored(stored, a.files[0], bytes)))
         return fail(a, f);
     std::vector<Record> records;
     if (readRecords(bytes, records)) {

@@ -60,6 +60,8 @@ int checkCommand(const Args& a)
         complain(a.cmd, std::string(text::kGitConfig),
                  gone.keys.front() + (gone.keys.size() > 1 ? " and " + gone.keys.back() : "") + " run " + gone.program
                      + std::string(text::kWhyGone));
+    if (dataSealed())
+        return complain(a.cmd, kDataFile, text::kWhySealedHere);
     Counts counts;
     if (Fault f = checkFile(counts))
         return fail(a, f);

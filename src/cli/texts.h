@@ -24,7 +24,7 @@ inline constexpr T kUsageEnd = "\n"
                                "  -h, --help           show this help; 'help COMMAND' shows a command's\n"
                                "  -V, --version        show the version and the licence\n"
                                "A relative FILE is found from the current directory; with -C, from DIR.\n"
-                               "git runs 'merge-driver' and 'textconv' itself; 'help COMMAND' tells them.\n"
+                               "git runs 'merge-driver', 'textconv', 'encrypt' and 'decrypt' itself.\n"
                                "Exit status: 0 done, 1 refused or failed, 2 usage error. See quorvane(1).\n";
 inline constexpr T kOutOfMemory = "out of memory";
 inline constexpr T kTryHelp = "Try 'quorvane --help' for more information.";
@@ -102,6 +102,29 @@ inline constexpr T kCloning = "clone: fetching from ";
 inline constexpr T kFetching = "sync: fetching from ";
 inline constexpr T kPushing = "sync: pushing to ";
 inline constexpr T kWaiting = "\xE2\x80\xA6\n";  // an ellipsis
+// An encrypted history: "quorvane: sync: origin/main:velk.dat: encrypted, ..."
+inline constexpr T kWhySealed = "encrypted, and this folder has no key; give it the key with "
+                                "'quorvane key --import FILE' ('quorvane key' prints it where it is)";
+inline constexpr T kWhySealedHere = "it holds the catalogue encrypted, as git keeps it (a plain 'git clone' "
+                                    "leaves it so); give this folder its key with 'quorvane key --import FILE'";
+inline constexpr T kWhySealedClone = "encrypted; clone it with --key FILE ('quorvane key' prints the key where "
+                                     "it is); nothing was cloned";
+inline constexpr T kWhyNotAuthentic = "does not open with this folder's key: encrypted with another key, or "
+                                      "changed since; nothing was changed";
+inline constexpr T kWhyWrongKey = "does not open with this key: encrypted with another, or changed since; "
+                                  "nothing was cloned";
+inline constexpr T kWhyNotKey = "holds no key: a key is the one line 'quorvane key' prints";
+inline constexpr T kWhyNotEncrypted = "this folder's history is not encrypted; turn encryption on with "
+                                      "'quorvane git init --encrypt'";
+inline constexpr T kWhyNothingSealed = "no catalogue here or at the upstream is encrypted; fetch first "
+                                       "('quorvane git fetch'), or turn encryption on with 'quorvane git init "
+                                       "--encrypt'";
+inline constexpr T kWhyPlainRemote = "not encrypted; clone it without --key; nothing was cloned";
+// After `git init --encrypt`: what stays plain in the history from before.
+inline constexpr T kStillPlain = " earlier commits still hold serials in plain text, and so does any remote "
+                                 "that has them; only a fresh remote is free of them";
+inline constexpr T kStillPlainOne = " earlier commit still holds serials in plain text, and so does any remote "
+                                    "that has it; only a fresh remote is free of it";
 inline constexpr T kWhyNoRevision = "no such revision, or no velk.dat in it";
 inline constexpr T kWhyNotPushed = "what is here stays, and the next sync sends it; the push failed: ";
 inline constexpr T kWhyBoth = " records were edited on both sides: both versions are kept";

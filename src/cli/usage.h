@@ -25,6 +25,8 @@ enum Takes : unsigned {
     Files = 256,    // its arguments and --base are file names
     Stdio = 512,    // ... and - among them is standard input or output
     Here = 1024,    // it makes a folder where it is started: $QUORVANE_DIR is not entered
+    Key = 2048,     // --key=FILE, a key's file (- is standard input)
+    Import = 4096,  // --import=FILE, the same
 };
 
 struct Command {

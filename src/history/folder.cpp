@@ -16,6 +16,7 @@
 #include "catalog/layout.h"
 #include "file/lock.h"
 #include "file/path.h"
+#include "history/key.h"
 #include "history/run.h"
 #include "history/texts.h"
 #include "history/tree.h"
@@ -121,11 +122,10 @@ Refused cloneInto(const std::string& url, Cloned& cloned)
         return failed(run);
     if (::chdir(cloned.dir.c_str()) != 0)
         return {Refusal::None, {}, ioError(IoError::Open, cloned.dir, errno)};
-    // velk.dat's attributes before anything is checked out: no filter or
-    // conversion of the remote's applies to it.
-    if (Refused r = configure())
-        return r;
+    // The remote's tree looked at, and its catalogue opened with the key
+    // given, before the key, the config or any file is written.
     bool present = false;
+    std::string bytes;
     const bool born = runGit({"rev-parse", "--verify", "--quiet", "HEAD^{commit}"}).ok();
     if (born) {
         const GitRun up = runGit({"rev-parse", "--abbrev-ref", "@{upstream}"});
@@ -136,16 +136,32 @@ Refused cloneInto(const std::string& url, Cloned& cloned)
         for (const Item& item : items)
             if (ownName(item.name))
                 return {Refusal::OwnName, shown + item.name, {}};
-        std::string bytes;
-        if (Refused r = dataAt("HEAD", shown + kDataFile, bytes, present))
+        std::string stored;
+        if (Refused r = storedAt("HEAD", shown + kDataFile, stored, present))
             return r;
+        if (present && cloned.key && !cipher::sealed(stored))
+            return {Refusal::PlainRemote, shown + kDataFile, {}};
+        if (!present || !cipher::sealed(stored))
+            bytes = stored;
+        else if (!cloned.key)
+            return {Refusal::None, {}, fault(Fault::Sealed, shown + kDataFile)};
+        else if (cipher::open(stored, *cloned.key, bytes) != cipher::Opened::Opened)
+            return {Refusal::None, {}, fault(Fault::NotAuthentic, shown + kDataFile)};
         std::vector<Record> records;
         if (present && readRecords(bytes, records))
             return {Refusal::None, {}, fault(Fault::NotSound, shown + kDataFile)};
         cloned.records = static_cast<int>(records.size());
+    }
+    if (cloned.key)
+        if (Fault f = writeKey(*cloned.key))
+            return {Refusal::None, {}, f};
+    // velk.dat's attributes before anything is checked out: no filter or
+    // conversion of the remote's applies to it, the catalogue's own alone.
+    if (Refused r = configure())
+        return r;
+    if (born)
         if (const GitRun checkout = runGit({"checkout", "--quiet", "--force"}); !checkout.ok())
             return failed(checkout);
-    }
     // No HEAD, yet branches: the remote's HEAD names one it lacks, and an
     // empty catalogue started here would hide the records they hold.
     if (!born && !firstLine(runGit({"for-each-ref", "--count=1", "refs/remotes/"}).out).empty())

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalog/catalog.h"
+#include "catalog/cipher.h"
 #include "catalog/fault.h"
 #include "catalog/layout.h"
 
@@ -25,15 +26,17 @@ enum class Refusal {
     NoBranch,
     Git,
     Pushed,
-    Rebasing,     // a rebase is in progress
-    Unfinished,   // a merge that is not the program's own is in progress
-    Deleted,      // the remote's branch deleted velk.dat: detail names it
-    OwnName,      // the remote's tree holds one of the program's own names: detail
-    GitLink,      // velk.dat is kept by git as a symbolic link: detail names where
-    Linked,       // velk.dat here is a symbolic link, which git would keep as one
-    BothChanged,  // a file beside velk.dat was changed on both sides: detail
-    NotEmpty,     // the folder to clone into holds something already: detail
-    NoName,       // no folder name can be made of the URL: detail
+    Rebasing,      // a rebase is in progress
+    Unfinished,    // a merge that is not the program's own is in progress
+    Deleted,       // the remote's branch deleted velk.dat: detail names it
+    OwnName,       // the remote's tree holds one of the program's own names: detail
+    GitLink,       // velk.dat is kept by git as a symbolic link: detail names where
+    Linked,        // velk.dat here is a symbolic link, which git would keep as one
+    BothChanged,   // a file beside velk.dat was changed on both sides: detail
+    NotEmpty,      // the folder to clone into holds something already: detail
+    NoName,        // no folder name can be made of the URL: detail
+    NotEncrypted,  // the history is not encrypted: there is no key to give or to check
+    PlainRemote,   // a key was given for a remote whose catalogue is not encrypted: detail
 };
 struct Refused {
     Refusal why = Refusal::None;
@@ -56,8 +59,10 @@ Recorder& recorder();
 std::string messageOf(const Done& done);
 
 // `git ARGS...` in the catalogue's folder, with git's own output and status;
-// after `git init`, the folder is set up for the catalogue (setUp).
-int runGitCommand(const std::vector<std::string>& args, Refused& refused);
+// after `git init`, the folder is set up for the catalogue (setUp), and
+// after `git init --encrypt` its history encrypted (encryptHistory, which
+// tells `plain`).
+int runGitCommand(std::vector<std::string> args, Refused& refused, int& plain);
 // The folder's .gitignore and .gitattributes, where missing; the merge
 // driver and the diff's textconv in the repository's config, repaired
 // every time; a first commit where there is none.
@@ -86,7 +91,8 @@ struct Synced {
 Refused sync(Synced& synced);
 
 struct Cloned {
-    std::string dir;  // the folder: as given, or else named as git clone names it
+    std::string dir;                   // the folder: as given, or else named as git clone names it
+    const cipher::Key* key = nullptr;  // the remote's key, for an encrypted catalogue
     int records = 0;
     bool started = false;  // the remote held no catalogue: an empty one was started
     // Told before the network is waited for.
@@ -97,6 +103,19 @@ struct Cloned {
 // checks that the catalogue is sound and that nothing of the program's own
 // comes with it; what it refuses leaves nothing of what it made.
 Refused clone(const std::string& url, Cloned& cloned);
+
+// Turns encryption on, after `git init --encrypt`: a new key (or the one
+// there), the filter in the attributes and the config, and velk.dat sealed
+// in a commit of its own where the history holds it plain. `plain`
+// receives how many commits before still hold serials in plain text:
+// history is never rewritten.
+Refused encryptHistory(int& plain);
+// The folder's key as one line of text.
+Refused keyText(std::string& text);
+// Takes `key` as the folder's, once it opens the newest velk.dat here
+// and at the upstream; velk.dat made the plain catalogue where a plain
+// `git clone` left it sealed.
+Refused importKey(const cipher::Key& key);
 
 // The keys of the repository's config that run a program that is gone (a
 // build folder's program, moved), and that program.

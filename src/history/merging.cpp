@@ -100,7 +100,7 @@ Refused resumeSync()
     const auto line = [&](std::size_t k) { return std::string(lines[k]); };
     Bringing b{lines[0] == "1", line(1), line(2), line(3), line(5), {}};
     const GitRun head = runGit({"rev-parse", "--verify", "--quiet", "HEAD"});
-    const GitRun now = runGit({"hash-object", "--", kDataFile});
+    const GitRun now = runGit({"hash-object", "--no-filters", "--", kDataFile});
     // Not that sync's file any more (or a marker cut short): the file is
     // recorded as it stands, as any other.
     if (!whole || lines[5].empty() || !head.ok() || !now.ok() || firstLine(head.out) != b.head

@@ -3,6 +3,7 @@
 #include "catalog/escape.h"
 #include "catalog/layout.h"
 #include "history/history.h"
+#include "history/key.h"
 #include "history/texts.h"
 
 namespace qv::history {
@@ -25,13 +26,18 @@ std::string cut(std::string text)
     return text.substr(0, keep) + std::string(text::kCut);
 }
 
-// "04 Photo Editor Pro, 05 Sound Studio": the records a change names.
+// Whether the message names codes alone: an encrypted history's messages
+// travel in plain text, and names are private too.
+bool bare = false;
+
+// "04 Photo Editor Pro, 05 Sound Studio", or "04 05" bare: the records a
+// change names.
 std::string named(const Done& done)
 {
     std::string out;
     for (std::size_t i = 0; i < done.codes.size(); ++i) {
-        out.append(i ? ", " : "").append(twoDigits(done.codes[i]));
-        if (i < done.names.size() && !done.names[i].empty())
+        out.append(i ? (bare ? " " : ", ") : "").append(twoDigits(done.codes[i]));
+        if (!bare && i < done.names.size() && !done.names[i].empty())
             out.append(" ").append(done.names[i]);
     }
     return out;
@@ -43,6 +49,9 @@ std::string edit(const Done& done)
 {
     const std::string was = done.names.empty() ? "" : done.names.front();
     std::string out = std::string(text::kEdit) + twoDigits(done.codes.front());
+    if (bare)
+        return out + (done.renamed ? std::string(text::kBareName) : "") + (done.renamed && done.serial ? "," : "")
+            + (done.serial ? std::string(text::kSerial) : "");
     if (done.renamed)
         out += std::string(text::kName) + *done.renamed + (done.serial ? "," + std::string(text::kSerial) : "");
     else if (done.serial)
@@ -84,6 +93,10 @@ std::string message(const Done& done)
 
 }  // namespace
 
-std::string messageOf(const Done& done) { return cut(escapeText(message(done), true)); }
+std::string messageOf(const Done& done)
+{
+    bare = encrypted();
+    return cut(escapeText(message(done), true));
+}
 
 }  // namespace qv::history

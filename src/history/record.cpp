@@ -1,4 +1,5 @@
 // Recording each change in git, and setting a folder up for it.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,6 +13,7 @@
 #include "history/files.h"
 #include "history/folder.h"
 #include "history/history.h"
+#include "history/key.h"
 #include "history/merging.h"
 #include "history/run.h"
 #include "history/texts.h"
@@ -82,14 +84,21 @@ std::string escapedPercent(const std::string& command)
 }
 
 // The attributes of velk.dat where nothing in the folder can undo them: git
-// reads .git/info/attributes above any .gitattributes a remote brings.
+// reads .git/info/attributes above any .gitattributes a remote brings. An
+// encrypted history's own replace a plain one's.
 void writeAttributes()
 {
     (void)::mkdir(".git/info", 0777);
-    const std::string had = readText(".git/info/attributes");
-    if (had.find(text::kKeptAttributes) == std::string::npos)
-        writeText(".git/info/attributes",
-                  std::string(had.empty() || had.back() == '\n' ? "" : "\n").append(text::kKeptAttributes), true);
+    const bool sealing = encrypted();
+    const std::string_view wanted = sealing ? text::kKeptSealed : text::kKeptAttributes;
+    std::string had = readText(".git/info/attributes");
+    if (had.find(wanted) != std::string::npos)
+        return;
+    if (const std::size_t at = had.find(sealing ? text::kKeptAttributes : text::kKeptSealed); at != std::string::npos)
+        had.erase(at, (sealing ? text::kKeptAttributes : text::kKeptSealed).size());
+    if (!had.empty() && had.back() != '\n')
+        had += '\n';
+    writeText(".git/info/attributes", had.append(wanted));
 }
 
 }  // namespace
@@ -131,13 +140,22 @@ Refused configure()
     // remote's tree holds; pull.rebase=false: a plain `git pull` merges, by
     // the driver. Read in one go and written only where they differ, so
     // that a sync seldom writes the config beside another git.
-    const GitRun had =
-        runGit({"config", "--local", "--get-regexp", R"(^(core\.symlinks|pull\.rebase|(merge|diff)\.quorvane\..*)$)"});
-    for (const auto& [key, value] : {std::pair<std::string, std::string>{"core.symlinks", "false"},
-                                     {"pull.rebase", "false"},
-                                     {"merge.quorvane.name", std::string(text::kDriverName)},
-                                     {"merge.quorvane.driver", escapedPercent(program) + " merge-driver %O %A %B"},
-                                     {"diff.quorvane.textconv", program + " textconv"}})
+    const GitRun had = runGit(
+        {"config", "--local", "--get-regexp", R"(^(core\.symlinks|pull\.rebase|(merge|diff|filter)\.quorvane\..*)$)"});
+    std::vector<std::pair<std::string, std::string>> wanted{
+        {"core.symlinks", "false"},
+        {"pull.rebase", "false"},
+        {"merge.quorvane.name", std::string(text::kDriverName)},
+        {"merge.quorvane.driver", escapedPercent(program) + " merge-driver %O %A %B"},
+        {"diff.quorvane.textconv", program + " textconv"}};
+    // An encrypted history's filter: velk.dat sealed as git stores it, opened
+    // as git writes it out, and never stored plain where the filter fails.
+    if (encrypted())
+        wanted.insert(wanted.end(),
+                      {{"filter.quorvane.clean", program + " encrypt"},
+                       {"filter.quorvane.smudge", program + " decrypt"},
+                       {"filter.quorvane.required", "true"}});
+    for (const auto& [key, value] : wanted)
         if (had.out.find(std::string(key).append(" ").append(value).append("\n")) == std::string::npos)
             if (const GitRun run = runGit({"config", key, value}); !run.ok())
                 return failed(run);
@@ -147,7 +165,7 @@ Refused configure()
 Refused setUp()
 {
     writeNew(".gitignore", text::kIgnore);
-    writeNew(".gitattributes", text::kAttributes);
+    writeNew(".gitattributes", encrypted() ? text::kAttributesSealed : text::kAttributes);
     if (Refused r = configure())
         return r;
     if (runGit({"rev-parse", "--verify", "--quiet", "HEAD"}).ok())
@@ -171,8 +189,14 @@ Refused startHistory()
     return {};
 }
 
-int runGitCommand(const std::vector<std::string>& args, Refused& refused)
+int runGitCommand(std::vector<std::string> args, Refused& refused, int& plain)
 {
+    // `init --encrypt` is git's init and then the program's encryption.
+    const auto encrypt = std::find(args.begin(), args.end(), "--encrypt");
+    const bool encrypting = !args.empty() && args.front() == "init" && encrypt != args.end();
+    if (encrypting)
+        args.erase(encrypt);
+    plain = 0;
     Lock lock(kDataFile);  // git never runs in the folder beside a change
     if (lock.failure()) {
         refused.fault = lock.failure();
@@ -203,7 +227,7 @@ int runGitCommand(const std::vector<std::string>& args, Refused& refused)
         return 1;
     }
     if (run.ok() && !args.empty() && args.front() == "init")
-        refused = setUp();
+        refused = encrypting ? encryptHistory(plain) : setUp();
     return refused ? 1 : run.status;
 }
 

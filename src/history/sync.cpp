@@ -10,6 +10,7 @@
 #include "file/lock.h"
 #include "history/files.h"
 #include "history/history.h"
+#include "history/key.h"
 #include "history/merging.h"
 #include "history/run.h"
 #include "history/texts.h"
@@ -78,9 +79,9 @@ Refused bringIn(const std::string& remote, const std::string& theirs, const std:
     for (const Item& item : items)
         if (ownName(item.name))
             return {Refusal::OwnName, theirsName.substr(0, theirsName.rfind(':') + 1) + item.name, {}};
-    std::string theirsData, headData, baseData;
+    std::string theirsData, headData, baseData, theirsStored, sealedTheirs;
     bool inTheirs = false, inHead = false, inBase = false;
-    if (Refused r = dataAt(theirs, theirsName, theirsData, inTheirs))
+    if (Refused r = dataAt(theirs, theirsName, theirsData, inTheirs, &theirsStored))
         return r;
     if (Refused r = dataAt(headId, "HEAD:" + std::string(kDataFile), headData, inHead))
         return r;
@@ -91,7 +92,11 @@ Refused bringIn(const std::string& remote, const std::string& theirs, const std:
     if (inBase && !inTheirs)
         return {Refusal::Deleted, theirsName, {}};  // never taken as an emptied catalogue
     const std::string ours = dataNow();
-    const bool forward = baseId == headId && headData == ours;
+    // Taken as it is only where git would keep this very blob of it: a
+    // remote's plain one comes in as a merge, sealed here.
+    if (Fault f = toStored(theirsData, sealedTheirs))
+        return {Refusal::None, {}, f};
+    const bool forward = baseId == headId && headData == ours && sealedTheirs == theirsStored;
     Merged merged;
     if (Fault f = mergeFiles(baseId.empty() ? "" : baseData, ours, theirsData, merged,
                              {forward ? kDataFile : baseName, kDataFile, theirsName}))

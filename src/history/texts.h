@@ -20,6 +20,7 @@ inline constexpr T kIfNoGit = " if no git command is running";
 // 02 name: Sound Studio Max (was Sound Studio)", "Merge FILE: 1 added, 0
 // removed, 1 kept in both versions (02 Oboe, 05 Oboe)".
 inline constexpr T kFirstCommit = "Start the catalogue's history";
+inline constexpr T kEncryptCommit = "Encrypt the catalogue";
 inline constexpr T kRecover = "Recover the backup";
 inline constexpr T kAsItStands = "Record the catalogue as it stands";
 inline constexpr T kNotSound = "not a sound catalogue";
@@ -27,6 +28,8 @@ inline constexpr T kHeadMissing = "the remote's HEAD names a branch it does not 
 inline constexpr T kSync = "Sync with ";
 inline constexpr T kAdd = "Add ", kImport = "Import ", kDelete = "Delete ", kEdit = "Edit ";
 inline constexpr T kName = " name: ", kSerial = " serial", kWas = " (was ";
+// In an encrypted history, codes alone: "Add 04", "Delete 01 03", "Edit 02 name, serial".
+inline constexpr T kBareName = " name";
 inline constexpr T kLoad = "Load ", kRestore = "Restore ", kMerge = "Merge ";
 inline constexpr T kRecord = " record", kRecords = " records", kAdded = " added, ", kRemoved = " removed";
 inline constexpr T kKeptBoth = " kept in both versions";
@@ -37,12 +40,16 @@ inline constexpr T kIgnore = "# quorvane: only velk.dat and these two files are 
                              "backup.bak\nvelk.txt\nvelk2.dat\nvelk3.dat\nformat.dat\nseach.log\n"
                              ".quorvane.lock\n.quorvane-tmp-*\n";
 inline constexpr T kAttributes = "velk.dat merge=quorvane diff=quorvane\n";
+// In an encrypted history velk.dat goes through the filter that seals it.
+inline constexpr T kAttributesSealed = "velk.dat merge=quorvane diff=quorvane filter=quorvane\n";
 // The same in the repository's own attributes, which a remote's files cannot
 // undo: no filter, no conversion of line ends, the catalogue's merge and diff.
 // The lists of ignored names and of attributes merge as the union of their
 // lines, so that a host's own .gitignore never stands in a sync's way.
 inline constexpr T kKeptAttributes = "velk.dat merge=quorvane diff=quorvane -text -eol -filter -ident "
                                      "-working-tree-encoding\n.gitignore merge=union\n.gitattributes merge=union\n";
+inline constexpr T kKeptSealed = "velk.dat merge=quorvane diff=quorvane filter=quorvane -text -eol -ident "
+                                 "-working-tree-encoding\n.gitignore merge=union\n.gitattributes merge=union\n";
 
 // Why a change or a sync is not recorded, beyond git's own words.
 inline constexpr T kLinked = "velk.dat is a symbolic link, and git would keep the link, not the catalogue; "

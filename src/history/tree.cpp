@@ -2,6 +2,7 @@
 
 #include "catalog/layout.h"
 #include "history/files.h"
+#include "history/key.h"
 #include "history/run.h"
 #include "history/texts.h"
 
@@ -59,7 +60,7 @@ const Item* dataItem(const std::vector<Item>& items)
     return nullptr;
 }
 
-Refused dataAt(const std::string& commit, const std::string& shown, std::string& bytes, bool& present)
+Refused storedAt(const std::string& commit, const std::string& shown, std::string& stored, bool& present)
 {
     std::vector<Item> items;
     if (Refused r = itemsAt(commit, items))
@@ -67,7 +68,7 @@ Refused dataAt(const std::string& commit, const std::string& shown, std::string&
     const Item* item = dataItem(items);
     present = item != nullptr;
     if (!item) {
-        bytes = headerLine(0) + "\n";
+        stored = headerLine(0) + "\n";
         return {};
     }
     if (item->mode == kLink)
@@ -77,7 +78,20 @@ Refused dataAt(const std::string& commit, const std::string& shown, std::string&
     GitRun run = runGit({"cat-file", "blob", item->id});
     if (!run.ok())
         return failed(run);
-    bytes = std::move(run.out);
+    stored = std::move(run.out);
+    return {};
+}
+
+Refused dataAt(const std::string& commit, const std::string& shown, std::string& bytes, bool& present,
+               std::string* stored)
+{
+    std::string kept;
+    if (Refused r = storedAt(commit, shown, kept, present))
+        return r;
+    if (Fault f = openStored(kept, shown, bytes))
+        return {Refusal::None, {}, f};
+    if (stored)
+        *stored = std::move(kept);
     return {};
 }
 
@@ -104,7 +118,8 @@ Refused mergedTree(const std::string& head, const std::string& theirs, const std
         if (out[k] != kDataFile)
             return {Refusal::BothChanged, out[k], {}};
     GitOptions blob;
-    blob.input = bytes;
+    if (Fault f = toStored(bytes, blob.input))  // sealed, in an encrypted history
+        return {Refusal::None, {}, f};
     const GitRun stored = runGit({"hash-object", "-w", "--stdin"}, blob);
     if (!stored.ok())
         return failed(stored);

@@ -22,13 +22,17 @@ const Item* dataItem(const std::vector<Item>& items);
 
 // velk.dat as `commit` holds it: `present` false (and an empty catalogue)
 // where it holds none; one that git keeps as a link is refused, named
-// `shown` (origin/main:velk.dat, 1a2b3c4:velk.dat).
-Refused dataAt(const std::string& commit, const std::string& shown, std::string& bytes, bool& present);
+// `shown` (origin/main:velk.dat, 1a2b3c4:velk.dat). Opened where it is
+// sealed; `stored`, where given, receives the blob as git keeps it.
+Refused dataAt(const std::string& commit, const std::string& shown, std::string& bytes, bool& present,
+               std::string* stored = nullptr);
+// The same as git keeps it, sealed or not.
+Refused storedAt(const std::string& commit, const std::string& shown, std::string& stored, bool& present);
 // The common ancestor of two commits; empty where git says they have none.
 Refused mergeBase(const std::string& a, const std::string& b, std::string& base);
 // The tree of the merge of `head` and `theirs`, with velk.dat holding
-// `bytes`: the files beside it merged as git merges any file, one that both
-// sides changed apart refusing it.
+// `bytes` (sealed, in an encrypted history): the files beside it merged as
+// git merges any file, one that both sides changed apart refusing it.
 Refused mergedTree(const std::string& head, const std::string& theirs, const std::string& bytes, std::string& tree);
 
 std::string firstLine(const std::string& out);

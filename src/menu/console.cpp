@@ -248,7 +248,8 @@ void say(const Fault& f)
     case Fault::IsData: cannot(text::kVerbWrite, f.file, text::kWhyIsData); break;
     case Fault::IsBackup: cannot(text::kVerbWrite, f.file, text::kWhyIsBackup); break;
     case Fault::IsOwn: cannot(text::kVerbWrite, f.file, text::kWhyIsOwn); break;
-    case Fault::Damaged:
+    // velk.dat as an encrypted history keeps it is no damage a recover mends.
+    case Fault::Damaged: printLine(f.file == kDataFile && dataSealed() ? text::kSealed : text::kDamaged); break;
     case Fault::NotSound: printLine(text::kDamaged); break;
     case Fault::Full: printLine(text::kFull); break;
     case Fault::TooLong: printLine(text::kTooLong), printLine(text::kCanceled); break;
@@ -266,6 +267,9 @@ void say(const Fault& f)
     case Fault::NoSource: printLine(text::kLoadMissing); break;
     case Fault::SelfLoad: printLine(text::kLoadSelf); break;
     case Fault::NotRecorded: printLine(std::string(text::kNotRecorded) + f.detail + " "); break;
+    case Fault::Sealed:
+    case Fault::NotAuthentic:
+    case Fault::NotKey: printLine(text::kSealed); break;
     }
 }
 

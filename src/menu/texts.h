@@ -32,6 +32,8 @@ inline constexpr T kMenuPrompt = "Please enter the code  ";
 inline constexpr T kCanceled = "Command canceled,back to menu.... ";
 inline constexpr T kDamaged =
     "The data file is damaged , nothing has been changed , please check it (9) or recover it (R) . ";
+inline constexpr T kSealed = "The data file holds the catalogue encrypted , as git keeps it , nothing has been "
+                             "changed , give this folder its key with quorvane key --import FILE . ";
 inline constexpr T kChanged =
     "The data file has been changed by another process meanwhile , nothing has been changed , please try again . ";
 inline constexpr T kReserved = "Sorry,can not include these characters : ( ) [ ] * ? #";

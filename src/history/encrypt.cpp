@@ -1,0 +1,185 @@
+// Encryption of what the history keeps: turned on in a folder, its key
+// given out and taken in, and the count of what stays plain from before.
+#include <map>
+
+#include "catalog/layout.h"
+#include "file/lock.h"
+#include "history/files.h"
+#include "history/folder.h"
+#include "history/history.h"
+#include "history/key.h"
+#include "history/run.h"
+#include "history/texts.h"
+#include "history/tree.h"
+
+namespace qv::history {
+
+namespace {
+
+// What git's `cat-file --batch` says of each blob asked for, read as it
+// comes: whether it is plain and holds a serial line's mark.
+class BlobReader {
+public:
+    std::map<std::string, bool> plainWithSerials;
+    bool take(std::string_view part)
+    {
+        for (char c : part) {
+            if (left_ > 0) {
+                if (seen_ < cipher::kMagic.size())
+                    start_ += c;
+                ++seen_;
+                marked_ = marked_ || c == '#';
+                if (--left_ == 0)
+                    plainWithSerials[id_] = marked_ && !cipher::sealed(start_);
+            } else if (c != '\n' || !line_.empty()) {
+                if (c != '\n') {
+                    line_ += c;
+                    continue;
+                }
+                // "ID TYPE SIZE", then the blob and a newline
+                const std::size_t a = line_.find(' '), b = line_.rfind(' ');
+                id_ = line_.substr(0, a);
+                left_ = a != b ? std::stoul(line_.substr(b + 1)) : 0;
+                start_.clear(), seen_ = 0, marked_ = false;
+                line_.clear();
+                if (left_ == 0)
+                    plainWithSerials[id_] = false;
+            }
+        }
+        return true;
+    }
+
+private:
+    std::string line_, id_, start_;
+    std::size_t left_ = 0, seen_ = 0;
+    bool marked_ = false;
+};
+
+// How many commits HEAD leads to hold velk.dat plain with a serial in it.
+Refused plainCommits(int& count)
+{
+    count = 0;
+    const GitRun listed = runGit({"rev-list", "HEAD"});
+    if (!listed.ok())
+        return failed(listed);
+    GitOptions paths;
+    for (const std::string_view id : linesOf(listed.out))
+        paths.input.append(id).append(":").append(kDataFile).append("\n");
+    const GitRun blobs = runGit({"cat-file", "--batch-check=%(objectname)"}, paths);
+    if (!blobs.ok())
+        return failed(blobs);
+    GitOptions asked;
+    BlobReader reader;
+    for (const std::string_view line : linesOf(blobs.out))
+        if (line.find(' ') == std::string_view::npos && !reader.plainWithSerials.contains(std::string(line)))
+            reader.plainWithSerials[std::string(line)] = false, asked.input.append(line).append("\n");
+    asked.sink = [&reader](std::string_view part) { return reader.take(part); };
+    if (const GitRun read = runGit({"cat-file", "--batch"}, asked); !read.ok())
+        return failed(read);
+    for (const std::string_view line : linesOf(blobs.out))
+        count += reader.plainWithSerials[std::string(line)] ? 1 : 0;
+    return {};
+}
+
+// .gitattributes names the filter beside the drivers.
+void markFiltered()
+{
+    std::string had = readText(".gitattributes");
+    if (had.empty() || had.find(text::kAttributesSealed) != std::string::npos)
+        return;  // none yet (the set-up writes it) or marked
+    if (const std::size_t at = had.find(text::kAttributes); at != std::string::npos)
+        had.replace(at, text::kAttributes.size(), text::kAttributesSealed);
+    else
+        had.append(had.back() == '\n' ? "" : "\n").append(text::kAttributesSealed);
+    writeText(".gitattributes", had);
+}
+
+}  // namespace
+
+Refused encryptHistory(int& plain)
+{
+    Lock lock(kDataFile);
+    if (lock.failure())
+        return {Refusal::None, {}, lock.failure()};
+    plain = 0;
+    const bool born = runGit({"rev-parse", "--verify", "--quiet", "HEAD"}).ok();
+    if (born)
+        if (Refused r = plainCommits(plain))
+            return r;
+    if (!encrypted())
+        if (Fault f = writeKey(cipher::newKey()))
+            return {Refusal::None, {}, f};
+    markFiltered();
+    if (Refused r = setUp())
+        return r;
+    if (!born)
+        return {};
+    // velk.dat as the filter now stores it, and the attributes that say so.
+    if (const GitRun run = runGit({"add", "--renormalize", "--", kDataFile, ".gitattributes"}); !run.ok())
+        return failed(run);
+    const GitRun staged = runGit({"diff", "--cached", "--quiet", "--", kDataFile, ".gitattributes"});
+    if (staged.status == 1)
+        if (const GitRun run =
+                commitAs({"--quiet", "-m", std::string(text::kEncryptCommit), "--", kDataFile, ".gitattributes"});
+            !run.ok())
+            return failed(run);
+    return staged.status > 1 ? failed(staged) : Refused{};
+}
+
+Refused keyText(std::string& text)
+{
+    if (!inRepository() || !encrypted())
+        return {inRepository() ? Refusal::NotEncrypted : Refusal::NoRepository, {}, {}};
+    cipher::Key key{};
+    if (Fault f = readKey(key))
+        return {Refusal::None, {}, f};
+    text = cipher::keyText(key);
+    return {};
+}
+
+Refused importKey(const cipher::Key& key)
+{
+    if (!inRepository())
+        return {Refusal::NoRepository, {}, {}};
+    Lock lock(kDataFile);
+    if (lock.failure())
+        return {Refusal::None, {}, lock.failure()};
+    // The newest catalogues here: the branch's, its upstream's, the folder's.
+    bool sealedSeen = false;
+    std::string plain;
+    for (const char* rev : {"HEAD", "@{upstream}"}) {
+        const GitRun id = runGit({"rev-parse", "--verify", "--quiet", std::string(rev) + "^{commit}"});
+        if (!id.ok())
+            continue;
+        const std::string shown = firstLine(id.out).substr(0, 7) + ":" + kDataFile;
+        std::string stored;
+        bool present = false;
+        if (Refused r = storedAt(firstLine(id.out), shown, stored, present))
+            return r;
+        if (present && cipher::sealed(stored) && (sealedSeen = true)
+            && cipher::open(stored, key, plain) != cipher::Opened::Opened)
+            return {Refusal::None, {}, fault(Fault::NotAuthentic, shown)};
+    }
+    std::string here;
+    const bool sealedHere = !readWhole(kDataFile, here) && cipher::sealed(here);
+    if (sealedHere && cipher::open(here, key, plain) != cipher::Opened::Opened)
+        return {Refusal::None, {}, fault(Fault::NotAuthentic, kDataFile)};
+    if (!sealedSeen && !sealedHere)
+        return {Refusal::NotEncrypted, {}, {}};
+    if (Fault f = writeKey(key))
+        return {Refusal::None, {}, f};
+    if (Refused r = setUp())
+        return r;
+    // A plain `git clone` left the sealed blob as velk.dat: the catalogue in
+    // its place, through the commit step.
+    if (!sealedHere)
+        return {};
+    if (const Outcome made = replaceData(plain, nullptr); !made.made())
+        return {Refusal::None, {}, made.fault()};
+    // The index learns the file's new size: git takes a size that differs
+    // from the one it noted for a change, without a look at the contents.
+    const GitRun noted = runGit({"update-index", "--", kDataFile});
+    return noted.ok() ? Refused{} : failed(noted);
+}
+
+}  // namespace qv::history
