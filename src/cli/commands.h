@@ -80,5 +80,6 @@ int restoreCommand(const Args& a);
 int encryptCommand(const Args& a);
 int decryptCommand(const Args& a);
 int keyCommand(const Args& a);
+int filterCommand(const Args& a);
 
 }  // namespace qv::cli

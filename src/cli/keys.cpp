@@ -7,6 +7,7 @@
 #include "cli/output.h"
 #include "cli/status.h"
 #include "cli/texts.h"
+#include "history/filter.h"
 #include "history/history.h"
 #include "history/key.h"
 
@@ -25,15 +26,6 @@ Fault readInput(std::string& bytes)
     return bytes.size() > kLimit ? fault(Fault::Full, kStandardInput) : f;
 }
 
-// The folder's key, for the filter: velk.dat cannot go through without it.
-Fault folderKey(cipher::Key& key)
-{
-    Fault f = history::readKey(key);
-    if (f.kind == Fault::Sealed)
-        f = Fault(ioError(IoError::Open, history::keyFile(), ENOENT));
-    return f;
-}
-
 }  // namespace
 
 Fault readKeyFile(const Args& a, cipher::Key& key)
@@ -48,38 +40,28 @@ Fault readKeyFile(const Args& a, cipher::Key& key)
 
 int encryptCommand(const Args& a)
 {
-    std::string bytes, plain;
-    cipher::Key key{};
-    if (Fault f = readInput(bytes); f || (f = folderKey(key)))
+    std::string bytes, stored;
+    if (Fault f = readInput(bytes); f || (f = history::clean(bytes, stored)))
         return fail(a, f);
-    // Sealed already, it goes as it is: cleaning twice gives what cleaning
-    // once gives. Under another key it is refused, never sealed twice.
-    if (!cipher::sealed(bytes)) {
-        print(cipher::seal(bytes, key));
-        return kDone;
-    }
-    if (cipher::open(bytes, key, plain) != cipher::Opened::Opened)
-        return fail(a, fault(Fault::NotAuthentic, kDataFile));
-    print(bytes);
+    print(stored);
     return kDone;
 }
 
 int decryptCommand(const Args& a)
 {
-    std::string bytes, plain;
-    if (Fault f = readInput(bytes))
+    std::string stored, bytes;
+    if (Fault f = readInput(stored); f || (f = history::smudge(stored, bytes)))
         return fail(a, f);
-    if (!cipher::sealed(bytes)) {  // stored before the history was encrypted
-        print(bytes);
-        return kDone;
-    }
-    cipher::Key key{};
-    if (Fault f = folderKey(key))
-        return fail(a, f);
-    if (cipher::open(bytes, key, plain) != cipher::Opened::Opened)
-        return fail(a, fault(Fault::NotAuthentic, kDataFile));
-    print(plain);
+    print(bytes);
     return kDone;
+}
+
+int filterCommand(const Args& a)
+{
+    Fault why;
+    if (!history::serveFilter(why))
+        return complain(a.cmd, "", text::kWhyFilterProtocol);
+    return why ? fail(a, why) : kDone;
 }
 
 int keyCommand(const Args& a)

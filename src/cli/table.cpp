@@ -74,6 +74,8 @@ const Command kCommands[] = {
      ForGit | Files},
     {"encrypt", "encrypt", "git's filter: velk.dat on stdin, encrypted", encryptCommand, 0, 0, false, ForGit},
     {"decrypt", "decrypt", "git's filter: velk.dat on stdin, decrypted", decryptCommand, 0, 0, false, ForGit},
+    {"filter-process", "filter-process", "git's filter for a whole git command, by its protocol", filterCommand, 0, 0,
+     false, ForGit},
     {"help", "help [COMMAND]", "this help, or a command's", nullptr, 0, 1, false},
 };
 

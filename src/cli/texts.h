@@ -24,7 +24,7 @@ inline constexpr T kUsageEnd = "\n"
                                "  -h, --help           show this help; 'help COMMAND' shows a command's\n"
                                "  -V, --version        show the version and the licence\n"
                                "A relative FILE is found from the current directory; with -C, from DIR.\n"
-                               "git runs 'merge-driver', 'textconv', 'encrypt' and 'decrypt' itself.\n"
+                               "git itself runs merge-driver, textconv, encrypt, decrypt and filter-process.\n"
                                "Exit status: 0 done, 1 refused or failed, 2 usage error. See quorvane(1).\n";
 inline constexpr T kOutOfMemory = "out of memory";
 inline constexpr T kTryHelp = "Try 'quorvane --help' for more information.";
@@ -119,6 +119,7 @@ inline constexpr T kWhyNotEncrypted = "this folder's history is not encrypted; t
 inline constexpr T kWhyNothingSealed = "no catalogue here or at the upstream is encrypted; fetch first "
                                        "('quorvane git fetch'), or turn encryption on with 'quorvane git init "
                                        "--encrypt'";
+inline constexpr T kWhyFilterProtocol = "git spoke its filter protocol in a way not understood";
 inline constexpr T kWhyPlainRemote = "not encrypted; clone it without --key; nothing was cloned";
 // After `git init --encrypt`: what stays plain in the history from before.
 inline constexpr T kStillPlain = " earlier commits still hold serials in plain text, and so does any remote "

@@ -154,6 +154,9 @@ Refused configure()
         wanted.insert(wanted.end(),
                       {{"filter.quorvane.clean", program + " encrypt"},
                        {"filter.quorvane.smudge", program + " decrypt"},
+                       // one process for a whole git command, which a commit's
+                       // two looks at velk.dat share
+                       {"filter.quorvane.process", "exec " + program + " filter-process"},
                        {"filter.quorvane.required", "true"}});
     for (const auto& [key, value] : wanted)
         if (had.out.find(std::string(key).append(" ").append(value).append("\n")) == std::string::npos)
