@@ -84,7 +84,7 @@ _quorvane_is_directory() { [[ $1 == --d* && --directory == "${1%%=*}"* ]]; }
 
 _quorvane()
 {
-    local commands="list show find add edit delete check export load recover import git clone sync log restore merge merge-driver textconv help"
+    local commands="list show find add edit delete check export load recover import git clone key sync log restore merge merge-driver textconv encrypt decrypt help"
     local i word dir cmd="" args=0 value=0 dirs=() known=1 n cur prev
     _quorvane_split
     n=${#_quorvane_words[@]} cur=${_quorvane_words[n - 1]} prev=${_quorvane_words[n - 2]}
@@ -107,7 +107,7 @@ _quorvane()
             fi
         elif ((value)); then
             value=0
-        elif [[ $word == -n || $word == -s || $word == --name || $word == --serial || $word == --base ]]; then
+        elif [[ $word == @(-n|-s|--name|--serial|--base|--key|--import) ]]; then
             value=1
         elif [[ $word != -* ]]; then
             ((args++))
@@ -128,12 +128,21 @@ _quorvane()
         return
     fi
 
-    ((value)) && return   # a new name or serial: nothing to offer
+    if ((value)); then   # an option's value: a file, or a new name or serial
+        [[ $prev == @(--base|--key|--import) ]] && _quorvane_offer -f "$cur"
+        return
+    fi
+    if [[ $cur == @(--base|--key|--import)=* ]]; then
+        _quorvane_offer -f "${cur#*=}"
+        return
+    fi
     local options="--help"
     case $cmd in
     list | show | find | import | sync) options="--json --help" ;;
     log) options="-n --json --help" ;;
     merge) options="--base= --help" ;;
+    clone) options="--key= --help" ;;
+    key) options="--import= --help" ;;
     edit) options="--name= --serial= --help" ;;
     delete) options="-v --verbose --help" ;;
     git) return ;;  # git's own words

@@ -46,7 +46,7 @@ function __quorvane_codes
         | string replace -ra '\\\\\\\\' \x1f | string replace -ra '\\\\(x..|[tnre])' ' ' | string replace -a \x1f '\\'
 end
 
-set -l commands list show find add edit delete check export load recover import git clone sync log restore merge merge-driver textconv help
+set -l commands list show find add edit delete check export load recover import git clone key sync log restore merge merge-driver textconv encrypt decrypt help
 complete -c quorvane -f
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -s C -l directory -x -a '(__fish_complete_directories)' -d 'Work in DIR'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
@@ -64,18 +64,23 @@ complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a recover -
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a import -d 'Add the records of a file'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a git -d "Run git in the catalogue's folder"
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a clone -d 'Clone a remote catalogue into a new folder'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a key -d "Print this folder's key, or take one"
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a sync -d 'Merge with the remote, record by record, and push'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a log -d 'The recorded changes of velk.dat'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a restore -d 'Make the catalogue what it was at a revision'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a merge -d 'Merge another catalogue file into this one'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a merge-driver -d "Git's merge of velk.dat"
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a textconv -d 'The records of a file, for git diff'
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a encrypt -d "Git's filter: velk.dat encrypted"
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a decrypt -d "Git's filter: velk.dat decrypted"
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a help -d "Show the help, or a command's"
 complete -c quorvane -n "__fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
 complete -c quorvane -n '__fish_seen_subcommand_from list find log' -l json -d 'One JSON array'
 complete -c quorvane -n '__fish_seen_subcommand_from sync' -l json -d 'One JSON object'
 complete -c quorvane -n '__fish_seen_subcommand_from log' -s n -x -d 'How many'
 complete -c quorvane -n '__fish_seen_subcommand_from merge' -l base -r -F -d 'The common catalogue'
+complete -c quorvane -n '__fish_seen_subcommand_from clone' -l key -r -F -d 'The key of an encrypted catalogue'
+complete -c quorvane -n '__fish_seen_subcommand_from key' -l import -r -F -d "Take the key in a file as this folder's"
 complete -c quorvane -n '__fish_seen_subcommand_from show' -l json -d 'Its JSON object'
 complete -c quorvane -n '__fish_seen_subcommand_from import' -l json -d "The array that 'list --json' prints"
 complete -c quorvane -n '__fish_seen_subcommand_from edit' -s n -l name -x -d 'The new name'

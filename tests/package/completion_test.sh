@@ -33,6 +33,10 @@ cases=(
     'quorvane -C a:\t=>quorvane|-C|a:b'
     'quorvane -C home -C h show \t=>quorvane|-C|home|-C|h|show|01|'
     'quorvane --dir\thome=>quorvane|--directory=home|'
+    'quorvane ke\t--import on\t=>quorvane|key|--import|one file.txt|'
+    'quorvane clone --k\ton\t=>quorvane|clone|--key=one file.txt|'
+    'quorvane help enc\t=>quorvane|help|encrypt|'
+    'quorvane dec\t=>quorvane|decrypt|'
 )
 typed() { for c in "${cases[@]}"; do printf '%s\n%s\n' "${c%%=>*}" "\\x01printf '%s|' \\x05; echo\\r"; done; }
 
@@ -60,6 +64,10 @@ if command -v fish >/dev/null; then
         [ "${got%%$'\t'*}" = "$want" ] || fail "fish: -C $dir offers '$got'"
     done
     [ ! -e canary ] || fail "fish ran what a name held"
+    for c in 'key --import on=>one file.txt' 'clone --key=on=>--key=one file.txt' 'help enc=>encrypt' 'dec=>decrypt'; do
+        got=$(line="quorvane ${c%%=>*}" fish --no-config -c "source $src/completions/quorvane.fish; complete -C \$line")
+        [ "${got%%$'\t'*}" = "${c#*=>}" ] || fail "fish: '${c%%=>*}' offers '$got'"
+    done
 else
     echo "fish is not installed: its completion was NOT checked"
 fi

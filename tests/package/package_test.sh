@@ -31,7 +31,7 @@ deb=$(ls "$work"/quorvane_*_*.deb 2>/dev/null | head -1)
 [ -n "$deb" ] || fail "no quorvane_VERSION_ARCH.deb was made"
 listed=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 for f in $common; do grep -qx "./usr/$f" <<<"$listed" || fail "the package lacks usr/$f"; done
-for lib in libc6 libedit2; do
+for lib in libc6 libedit2 libsodium23; do
     dpkg-deb -f "$deb" Depends | grep -q $lib || fail "the package does not depend on $lib"
 done
 root=$work/root
