@@ -84,7 +84,7 @@ _quorvane_is_directory() { [[ $1 == --d* && --directory == "${1%%=*}"* ]]; }
 
 _quorvane()
 {
-    local commands="list show find add edit delete check export load recover import git clone key sync log restore merge merge-driver textconv encrypt decrypt help"
+    local commands="list show find add edit delete check export load recover import git clone key sync log restore merge merge-driver textconv encrypt decrypt filter-process help"
     local i word dir cmd="" args=0 value=0 dirs=() known=1 n cur prev
     _quorvane_split
     n=${#_quorvane_words[@]} cur=${_quorvane_words[n - 1]} prev=${_quorvane_words[n - 2]}

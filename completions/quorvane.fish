@@ -46,7 +46,7 @@ function __quorvane_codes
         | string replace -ra '\\\\\\\\' \x1f | string replace -ra '\\\\(x..|[tnre])' ' ' | string replace -a \x1f '\\'
 end
 
-set -l commands list show find add edit delete check export load recover import git clone key sync log restore merge merge-driver textconv encrypt decrypt help
+set -l commands list show find add edit delete check export load recover import git clone key sync log restore merge merge-driver textconv encrypt decrypt filter-process help
 complete -c quorvane -f
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -s C -l directory -x -a '(__fish_complete_directories)' -d 'Work in DIR'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
@@ -73,6 +73,7 @@ complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a merge-dri
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a textconv -d 'The records of a file, for git diff'
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a encrypt -d "Git's filter: velk.dat encrypted"
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a decrypt -d "Git's filter: velk.dat decrypted"
+complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a filter-process -d "Git's filter for a whole git command"
 complete -c quorvane -n "not __fish_seen_subcommand_from $commands" -a help -d "Show the help, or a command's"
 complete -c quorvane -n "__fish_seen_subcommand_from $commands" -s h -l help -d 'Show the help'
 complete -c quorvane -n '__fish_seen_subcommand_from list find log' -l json -d 'One JSON array'
