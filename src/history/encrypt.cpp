@@ -25,7 +25,7 @@ public:
     {
         for (char c : part) {
             if (left_ > 0) {
-                if (seen_ < cipher::kMagic.size())
+                if (seen_ < cipher::kHeaderBytes)  // the whole header, version and all
                     start_ += c;
                 ++seen_;
                 marked_ = marked_ || c == '#';
