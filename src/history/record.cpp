@@ -85,14 +85,16 @@ std::string escapedPercent(const std::string& command)
 
 // The attributes of velk.dat where nothing in the folder can undo them: git
 // reads .git/info/attributes above any .gitattributes a remote brings. An
-// encrypted history's own replace a plain one's.
+// encrypted history's own replace a plain one's, never the other way: a
+// folder whose key went missing keeps its filter, and git stores nothing
+// of velk.dat until the key is back.
 void writeAttributes()
 {
     (void)::mkdir(".git/info", 0777);
     const bool sealing = encrypted();
     const std::string_view wanted = sealing ? text::kKeptSealed : text::kKeptAttributes;
     std::string had = readText(".git/info/attributes");
-    if (had.find(wanted) != std::string::npos)
+    if (had.find(wanted) != std::string::npos || (!sealing && had.find(text::kKeptSealed) != std::string::npos))
         return;
     if (const std::size_t at = had.find(sealing ? text::kKeptAttributes : text::kKeptSealed); at != std::string::npos)
         had.erase(at, (sealing ? text::kKeptAttributes : text::kKeptSealed).size());
