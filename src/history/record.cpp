@@ -1,5 +1,6 @@
 // Recording each change in git, and setting a folder up for it.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -216,6 +217,12 @@ int runGitCommand(std::vector<std::string> args, Refused& refused, int& plain)
     struct stat had {};
     const bool kept = ::lstat(kDataFile, &had) == 0 && S_ISREG(had.st_mode);
     const GitRun run = runGit(args, options);
+    // A checkout that failed halfway (a pull whose velk.dat the filter
+    // could not open) has removed the file git was about to replace: the
+    // catalogue the index still holds is put back.
+    if (!run.ok() && kept && ::access(kDataFile, F_OK) != 0 && errno == ENOENT
+        && runGit({"ls-files", "--error-unmatch", "--", kDataFile}).ok())
+        (void)runGit({"checkout", "--", kDataFile});
     // git writes a file it merges or checks out anew, under the umask: velk.dat
     // keeps the permission bits it had (a private catalogue stays private).
     if (const int fd = kept ? ::open(kDataFile, O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1; fd >= 0) {
