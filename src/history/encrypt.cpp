@@ -2,6 +2,8 @@
 // given out and taken in, and the count of what stays plain from before.
 #include <map>
 
+#include <unistd.h>
+
 #include "catalog/layout.h"
 #include "file/lock.h"
 #include "history/files.h"
@@ -125,7 +127,10 @@ Refused sealHead(bool born)
 {
     if (Refused r = setUp())
         return r;
-    if (!born)
+    // A merge under way (a `git pull` without the key) is left to finish:
+    // git takes no commit of chosen files meanwhile, and the next change
+    // or sync seals velk.dat as well.
+    if (!born || ::access(".git/MERGE_HEAD", F_OK) == 0)
         return {};
     if (const GitRun run = runGit({"add", "--renormalize", "--", kDataFile, ".gitattributes"}); !run.ok())
         return failed(run);
