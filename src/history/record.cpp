@@ -88,20 +88,21 @@ std::string escapedPercent(const std::string& command)
 // reads .git/info/attributes above any .gitattributes a remote brings. An
 // encrypted history's own replace a plain one's, never the other way: a
 // folder whose key went missing keeps its filter, and git stores nothing
-// of velk.dat until the key is back.
-void writeAttributes()
+// of velk.dat until the key is back. Whether they name the filter.
+bool writeAttributes()
 {
     (void)::mkdir(".git/info", 0777);
     const bool sealing = encrypted();
     const std::string_view wanted = sealing ? text::kKeptSealed : text::kKeptAttributes;
     std::string had = readText(".git/info/attributes");
     if (had.find(wanted) != std::string::npos || (!sealing && had.find(text::kKeptSealed) != std::string::npos))
-        return;
+        return sealing || had.find(text::kKeptSealed) != std::string::npos;
     if (const std::size_t at = had.find(sealing ? text::kKeptAttributes : text::kKeptSealed); at != std::string::npos)
         had.erase(at, (sealing ? text::kKeptAttributes : text::kKeptSealed).size());
     if (!had.empty() && had.back() != '\n')
         had += '\n';
     writeText(".git/info/attributes", had.append(wanted));
+    return sealing;
 }
 
 }  // namespace
@@ -137,7 +138,7 @@ Recorder& recorder()
 
 Refused configure()
 {
-    writeAttributes();
+    const bool filtered = writeAttributes();
     const std::string program = programForGit();
     // core.symlinks=false: git never makes a link in the folder, whatever a
     // remote's tree holds; pull.rebase=false: a plain `git pull` merges, by
@@ -152,8 +153,9 @@ Refused configure()
         {"merge.quorvane.driver", escapedPercent(program) + " merge-driver %O %A %B"},
         {"diff.quorvane.textconv", program + " textconv"}};
     // An encrypted history's filter: velk.dat sealed as git stores it, opened
-    // as git writes it out, and never stored plain where the filter fails.
-    if (encrypted())
+    // as git writes it out, and never stored plain where the filter fails
+    // (nor where the key went missing: the filter fails without it).
+    if (filtered)
         wanted.insert(wanted.end(),
                       {{"filter.quorvane.clean", program + " encrypt"},
                        {"filter.quorvane.smudge", program + " decrypt"},
