@@ -23,6 +23,7 @@
 #include "cli/texts.h"
 #include "cli/usage.h"
 #include "history/history.h"
+#include "history/key.h"
 
 namespace qv::cli {
 
@@ -159,6 +160,8 @@ int run(const Command& c, int argc, char** argv, const Start& start)
         return finish(a.cmd, kDone);
     }
     try {
+        if (c.takes & ForGit)
+            history::runByGit();
         if (c.changes) {
             prepareChanges();
             recordWith(&history::recorder());

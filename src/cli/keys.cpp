@@ -77,9 +77,12 @@ int keyCommand(const Args& a)
     cipher::Key key{};
     if (Fault f = readKeyFile(a, key))
         return fail(a, f);
-    if (const history::Refused refused = history::importKey(key))
+    int plain = 0;
+    if (const history::Refused refused = history::importKey(key, plain))
         return refused.why == history::Refusal::NotEncrypted ? complain(a.cmd, "", text::kWhyNothingSealed)
                                                              : refuse(a, refused);
+    if (plain > 0)
+        complain(a.cmd, "", std::to_string(plain).append(plain == 1 ? text::kStillPlainOne : text::kStillPlain));
     return kDone;
 }
 

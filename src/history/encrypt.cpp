@@ -2,6 +2,8 @@
 // given out and taken in, and the count of what stays plain from before.
 #include <map>
 
+#include <unistd.h>
+
 #include "catalog/layout.h"
 #include "file/lock.h"
 #include "history/files.h"
@@ -25,7 +27,7 @@ public:
     {
         for (char c : part) {
             if (left_ > 0) {
-                if (seen_ < cipher::kMagic.size())
+                if (seen_ < cipher::kHeaderBytes)  // the whole header, version and all
                     start_ += c;
                 ++seen_;
                 marked_ = marked_ || c == '#';
@@ -94,27 +96,42 @@ void markFiltered()
     writeText(".gitattributes", had);
 }
 
-}  // namespace
+// A catalogue as git keeps it at a revision, named for a refusal.
+struct Stored {
+    std::string rev, shown, bytes;  // "HEAD", "1a2b3c4:velk.dat", sealed or not
+};
 
-Refused encryptHistory(int& plain)
+// The newest catalogues as git keeps them, the branch's and its
+// upstream's; one that is not there is left out.
+Refused newestStored(std::vector<Stored>& found)
 {
-    Lock lock(kDataFile);
-    if (lock.failure())
-        return {Refusal::None, {}, lock.failure()};
-    plain = 0;
-    const bool born = runGit({"rev-parse", "--verify", "--quiet", "HEAD"}).ok();
-    if (born)
-        if (Refused r = plainCommits(plain))
+    for (const char* rev : {"HEAD", "@{upstream}"}) {
+        const GitRun id = runGit({"rev-parse", "--verify", "--quiet", std::string(rev) + "^{commit}"});
+        if (!id.ok())
+            continue;
+        const std::string shown = firstLine(id.out).substr(0, 7) + ":" + kDataFile;
+        std::string stored;
+        bool present = false;
+        if (Refused r = storedAt(firstLine(id.out), shown, stored, present))
             return r;
-    if (!encrypted())
-        if (Fault f = writeKey(cipher::newKey()))
-            return {Refusal::None, {}, f};
-    markFiltered();
+        if (present)
+            found.push_back({rev, shown, std::move(stored)});
+    }
+    return {};
+}
+
+// The filter in the config, and, where the branch keeps velk.dat plain
+// (`born`), velk.dat as the filter now stores it in a commit of its own,
+// with the attributes that say so: `git status` clean from then on.
+Refused sealHead(bool born)
+{
     if (Refused r = setUp())
         return r;
-    if (!born)
+    // A merge under way (a `git pull` without the key) is left to finish:
+    // git takes no commit of chosen files meanwhile, and the next change
+    // or sync seals velk.dat as well.
+    if (!born || ::access(".git/MERGE_HEAD", F_OK) == 0)
         return {};
-    // velk.dat as the filter now stores it, and the attributes that say so.
     if (const GitRun run = runGit({"add", "--renormalize", "--", kDataFile, ".gitattributes"}); !run.ok())
         return failed(run);
     const GitRun staged = runGit({"diff", "--cached", "--quiet", "--", kDataFile, ".gitattributes"});
@@ -124,6 +141,38 @@ Refused encryptHistory(int& plain)
             !run.ok())
             return failed(run);
     return staged.status > 1 ? failed(staged) : Refused{};
+}
+
+}  // namespace
+
+Refused encryptHistory(int& plain)
+{
+    Lock lock(kDataFile);
+    if (lock.failure())
+        return {Refusal::None, {}, lock.failure()};
+    plain = 0;
+    const bool born = runGit({"rev-parse", "--verify", "--quiet", "HEAD"}).ok();
+    if (!encrypted()) {
+        // A history encrypted already whose key is not here (a plain `git
+        // clone`, a key gone missing): a new key would open none of it.
+        std::vector<Stored> newest;
+        if (Refused r = newestStored(newest))
+            return r;
+        std::string here;
+        if (!readWhole(kDataFile, here))
+            newest.push_back({"", kDataFile, here});
+        for (const Stored& s : newest)
+            if (cipher::sealed(s.bytes))
+                return {Refusal::None, {}, fault(Fault::Sealed, s.shown)};
+    }
+    if (born)
+        if (Refused r = plainCommits(plain))
+            return r;
+    if (!encrypted())
+        if (Fault f = writeKey(cipher::newKey()))
+            return {Refusal::None, {}, f};
+    markFiltered();
+    return sealHead(born);
 }
 
 Refused keyText(std::string& text)
@@ -137,44 +186,47 @@ Refused keyText(std::string& text)
     return {};
 }
 
-Refused importKey(const cipher::Key& key)
+Refused importKey(const cipher::Key& key, int& plain)
 {
+    plain = 0;
     if (!inRepository())
         return {Refusal::NoRepository, {}, {}};
     Lock lock(kDataFile);
     if (lock.failure())
         return {Refusal::None, {}, lock.failure()};
     // The newest catalogues here: the branch's, its upstream's, the folder's.
-    bool sealedSeen = false;
-    std::string plain;
-    for (const char* rev : {"HEAD", "@{upstream}"}) {
-        const GitRun id = runGit({"rev-parse", "--verify", "--quiet", std::string(rev) + "^{commit}"});
-        if (!id.ok())
-            continue;
-        const std::string shown = firstLine(id.out).substr(0, 7) + ":" + kDataFile;
-        std::string stored;
-        bool present = false;
-        if (Refused r = storedAt(firstLine(id.out), shown, stored, present))
-            return r;
-        if (present && cipher::sealed(stored) && (sealedSeen = true)
-            && cipher::open(stored, key, plain) != cipher::Opened::Opened)
-            return {Refusal::None, {}, fault(Fault::NotAuthentic, shown)};
+    std::vector<Stored> newest;
+    if (Refused r = newestStored(newest))
+        return r;
+    bool sealedSeen = false, headPlain = false;
+    std::string plainData;
+    for (const Stored& s : newest) {
+        headPlain = headPlain || (s.rev == "HEAD" && !cipher::sealed(s.bytes));
+        if (cipher::sealed(s.bytes) && (sealedSeen = true)
+            && cipher::open(s.bytes, key, plainData) != cipher::Opened::Opened)
+            return {Refusal::None, {}, fault(Fault::NotAuthentic, s.shown)};
     }
     std::string here;
     const bool sealedHere = !readWhole(kDataFile, here) && cipher::sealed(here);
-    if (sealedHere && cipher::open(here, key, plain) != cipher::Opened::Opened)
+    if (sealedHere && cipher::open(here, key, plainData) != cipher::Opened::Opened)
         return {Refusal::None, {}, fault(Fault::NotAuthentic, kDataFile)};
     if (!sealedSeen && !sealedHere)
         return {Refusal::NotEncrypted, {}, {}};
+    // Commits made here before the key came, which the next sync sends.
+    if (headPlain)
+        if (Refused r = plainCommits(plain))
+            return r;
     if (Fault f = writeKey(key))
         return {Refusal::None, {}, f};
-    if (Refused r = setUp())
+    if (headPlain)
+        markFiltered();
+    if (Refused r = sealHead(headPlain))
         return r;
     // A plain `git clone` left the sealed blob as velk.dat: the catalogue in
     // its place, through the commit step.
     if (!sealedHere)
         return {};
-    if (const Outcome made = replaceData(plain, nullptr); !made.made())
+    if (const Outcome made = replaceData(plainData, nullptr); !made.made())
         return {Refusal::None, {}, made.fault()};
     // The index learns the file's new size: git takes a size that differs
     // from the one it noted for a change, without a look at the contents.

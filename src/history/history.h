@@ -114,8 +114,11 @@ Refused encryptHistory(int& plain);
 Refused keyText(std::string& text);
 // Takes `key` as the folder's, once it opens the newest velk.dat here
 // and at the upstream; velk.dat made the plain catalogue where a plain
-// `git clone` left it sealed.
-Refused importKey(const cipher::Key& key);
+// `git clone` left it sealed. Where the branch here keeps velk.dat plain
+// (commits made before the key came), it is sealed in a commit of its own,
+// as at `git init --encrypt`, and `plain` tells how many commits before
+// still hold serials in plain text.
+Refused importKey(const cipher::Key& key, int& plain);
 
 // The keys of the repository's config that run a program that is gone (a
 // build folder's program, moved), and that program.

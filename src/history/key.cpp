@@ -15,9 +15,11 @@ namespace qv::history {
 
 namespace {
 
+bool byGit = false;
+
 std::string gitDir()
 {
-    const char* dir = std::getenv("GIT_DIR");
+    const char* dir = byGit ? std::getenv("GIT_DIR") : nullptr;
     return dir && *dir ? dir : ".git";
 }
 
@@ -37,6 +39,8 @@ bool writeAll(int fd, std::string_view text)
 }  // namespace
 
 std::string keyFile() { return gitDir() + "/quorvane/key"; }
+
+void runByGit() { byGit = true; }
 
 bool encrypted() { return ::access(keyFile().c_str(), F_OK) == 0; }
 

@@ -11,8 +11,11 @@
 namespace qv::history {
 
 // Where the key is kept: in the folder's .git, or in $GIT_DIR where git
-// runs the program with one.
+// runs the program (as a filter or a driver) with one.
 std::string keyFile();
+// Said where git runs the program: elsewhere $GIT_DIR, which the git the
+// program runs never sees, names no folder of the catalogue's.
+void runByGit();
 // Whether the folder's history is encrypted: its key is there.
 bool encrypted();
 // The key from its file: Fault::Sealed where there is none, a File fault

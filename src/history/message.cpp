@@ -43,6 +43,10 @@ std::string named(const Done& done)
     return out;
 }
 
+// The file a load or a merge took the records from, as typed; a path
+// names its user and folders, so a bare message says "a file".
+std::string file(const Done& done) { return bare ? std::string(text::kAFile) : done.source; }
+
 std::string count(std::size_t n) { return std::to_string(n) + std::string(n == 1 ? text::kRecord : text::kRecords); }
 
 std::string edit(const Done& done)
@@ -81,12 +85,12 @@ std::string message(const Done& done)
     case Done::Edit: return edit(done);
     case Done::Delete: return std::string(text::kDelete) + named(done);
     case Done::Load:
-        return std::string(text::kLoad) + done.source + ": "
+        return std::string(text::kLoad) + file(done) + ": "
             + (done.records < 0 ? std::string(text::kNotSound) : count(static_cast<std::size_t>(done.records)));
     case Done::Recover: return std::string(text::kRecover);
     case Done::Restore: return std::string(text::kRestore) + done.source;
     case Done::Sync: return std::string(text::kSync) + done.source + ": " + merged(done);
-    case Done::Merge: return std::string(text::kMerge) + done.source + ": " + merged(done);
+    case Done::Merge: return std::string(text::kMerge) + file(done) + ": " + merged(done);
     }
     return {};
 }

@@ -1,5 +1,6 @@
 // Recording each change in git, and setting a folder up for it.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -85,20 +86,23 @@ std::string escapedPercent(const std::string& command)
 
 // The attributes of velk.dat where nothing in the folder can undo them: git
 // reads .git/info/attributes above any .gitattributes a remote brings. An
-// encrypted history's own replace a plain one's.
-void writeAttributes()
+// encrypted history's own replace a plain one's, never the other way: a
+// folder whose key went missing keeps its filter, and git stores nothing
+// of velk.dat until the key is back. Whether they name the filter.
+bool writeAttributes()
 {
     (void)::mkdir(".git/info", 0777);
     const bool sealing = encrypted();
     const std::string_view wanted = sealing ? text::kKeptSealed : text::kKeptAttributes;
     std::string had = readText(".git/info/attributes");
-    if (had.find(wanted) != std::string::npos)
-        return;
+    if (had.find(wanted) != std::string::npos || (!sealing && had.find(text::kKeptSealed) != std::string::npos))
+        return sealing || had.find(text::kKeptSealed) != std::string::npos;
     if (const std::size_t at = had.find(sealing ? text::kKeptAttributes : text::kKeptSealed); at != std::string::npos)
         had.erase(at, (sealing ? text::kKeptAttributes : text::kKeptSealed).size());
     if (!had.empty() && had.back() != '\n')
         had += '\n';
     writeText(".git/info/attributes", had.append(wanted));
+    return sealing;
 }
 
 }  // namespace
@@ -134,7 +138,7 @@ Recorder& recorder()
 
 Refused configure()
 {
-    writeAttributes();
+    const bool filtered = writeAttributes();
     const std::string program = programForGit();
     // core.symlinks=false: git never makes a link in the folder, whatever a
     // remote's tree holds; pull.rebase=false: a plain `git pull` merges, by
@@ -149,8 +153,9 @@ Refused configure()
         {"merge.quorvane.driver", escapedPercent(program) + " merge-driver %O %A %B"},
         {"diff.quorvane.textconv", program + " textconv"}};
     // An encrypted history's filter: velk.dat sealed as git stores it, opened
-    // as git writes it out, and never stored plain where the filter fails.
-    if (encrypted())
+    // as git writes it out, and never stored plain where the filter fails
+    // (nor where the key went missing: the filter fails without it).
+    if (filtered)
         wanted.insert(wanted.end(),
                       {{"filter.quorvane.clean", program + " encrypt"},
                        {"filter.quorvane.smudge", program + " decrypt"},
@@ -217,6 +222,12 @@ int runGitCommand(std::vector<std::string> args, Refused& refused, int& plain)
     struct stat had {};
     const bool kept = ::lstat(kDataFile, &had) == 0 && S_ISREG(had.st_mode);
     const GitRun run = runGit(args, options);
+    // A checkout that failed halfway (a pull whose velk.dat the filter
+    // could not open) has removed the file git was about to replace: the
+    // catalogue the index still holds is put back.
+    if (!run.ok() && kept && ::access(kDataFile, F_OK) != 0 && errno == ENOENT
+        && runGit({"ls-files", "--error-unmatch", "--", kDataFile}).ok())
+        (void)runGit({"checkout", "--", kDataFile});
     // git writes a file it merges or checks out anew, under the umask: velk.dat
     // keeps the permission bits it had (a private catalogue stays private).
     if (const int fd = kept ? ::open(kDataFile, O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1; fd >= 0) {

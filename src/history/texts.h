@@ -30,6 +30,8 @@ inline constexpr T kAdd = "Add ", kImport = "Import ", kDelete = "Delete ", kEdi
 inline constexpr T kName = " name: ", kSerial = " serial", kWas = " (was ";
 // In an encrypted history, codes alone: "Add 04", "Delete 01 03", "Edit 02 name, serial".
 inline constexpr T kBareName = " name";
+// ... and "Load a file: 2 records", "Merge a file: 1 added, 0 removed".
+inline constexpr T kAFile = "a file";
 inline constexpr T kLoad = "Load ", kRestore = "Restore ", kMerge = "Merge ";
 inline constexpr T kRecord = " record", kRecords = " records", kAdded = " added, ", kRemoved = " removed";
 inline constexpr T kKeptBoth = " kept in both versions";
