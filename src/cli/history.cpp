@@ -41,6 +41,7 @@ int refuse(const Args& a, const history::Refused& r)
     case Refusal::NoName: return complain(a.cmd, r.detail, text::kWhyNoName);
     case Refusal::NotEncrypted: return complain(a.cmd, "", text::kWhyNotEncrypted);
     case Refusal::PlainRemote: return complain(a.cmd, r.detail, text::kWhyPlainRemote);
+    case Refusal::PlainCommits: break;  // told by the sync, which knows how many
     }
     return kFailed;
 }
@@ -113,7 +114,7 @@ int syncCommand(const Args& a)
             (void)!::write(STDERR_FILENO, line.data(), line.size());
         };
     const history::Refused refused = history::sync(s);
-    if (refused && refused.why != Refusal::Pushed)
+    if (refused && refused.why != Refusal::Pushed && refused.why != Refusal::PlainCommits)
         return refuse(a, refused);
     if (a.json) {
         nlohmann::json kept = nlohmann::json::array();
@@ -141,6 +142,13 @@ int syncCommand(const Args& a)
         complain(a.cmd, "", std::string(text::kWhyMergeWaits) + s.waits);
     if (s.after)
         done(a, Outcome::done(s.after));
+    if (refused.why == Refusal::PlainCommits)
+        return complain(a.cmd, "",
+                        std::to_string(s.plain)
+                            .append(s.plain == 1 ? text::kPlainCommitOne : text::kPlainCommits)
+                            .append(refused.detail.empty() ? std::string(text::kAfreshHistory)
+                                                           : std::string(text::kFoldInto) + refused.detail
+                                            + std::string(text::kFoldedSent)));
     return refused ? refuse(a, refused) : kDone;
 }
 

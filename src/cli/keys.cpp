@@ -80,6 +80,7 @@ int keyCommand(const Args& a)
     int plain = 0;
     if (const history::Refused refused = history::importKey(key, plain))
         return refused.why == history::Refusal::NotEncrypted ? complain(a.cmd, "", text::kWhyNothingSealed)
+            : refused.fault.kind == Fault::NotAuthentic      ? complain(a.cmd, refused.fault.file, text::kWhyKeyRefused)
                                                              : refuse(a, refused);
     if (plain > 0)
         complain(a.cmd, "", std::to_string(plain).append(plain == 1 ? text::kStillPlainOne : text::kStillPlain));

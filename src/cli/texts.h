@@ -113,6 +113,8 @@ inline constexpr T kWhyNotAuthentic = "does not open with this folder's key: enc
                                       "changed since; nothing was changed";
 inline constexpr T kWhyWrongKey = "does not open with this key: encrypted with another, or changed since; "
                                   "nothing was cloned";
+inline constexpr T kWhyKeyRefused = "does not open with the key given: encrypted with another, or changed "
+                                    "since; nothing was changed";
 inline constexpr T kWhyNotKey = "holds no key: a key is the one line 'quorvane key' prints";
 inline constexpr T kWhyNotEncrypted = "this folder's history is not encrypted; turn encryption on with "
                                       "'quorvane git init --encrypt'";
@@ -120,6 +122,17 @@ inline constexpr T kWhyNothingSealed = "no catalogue here or at the upstream is 
                                        "('quorvane git fetch'), or turn encryption on with 'quorvane git init "
                                        "--encrypt'";
 inline constexpr T kWhyFilterProtocol = "git spoke its filter protocol in a way not understood";
+// A sync of an encrypted history that would send commits holding serials in
+// plain text: "3 commits not yet on the remote hold ...".
+inline constexpr T kPlainCommits = " commits not yet on the remote hold serials in plain text, which it would "
+                                   "keep; nothing was pushed. ";
+inline constexpr T kPlainCommitOne = " commit not yet on the remote holds serials in plain text, which it would "
+                                     "keep; nothing was pushed. ";
+inline constexpr T kFoldInto = "'quorvane git reset --soft ";
+inline constexpr T kFoldedSent = "' folds them into the catalogue as it stands, which the next sync sends "
+                                 "encrypted";
+inline constexpr T kAfreshHistory = "'quorvane git update-ref -d HEAD' starts the history afresh from the "
+                                    "catalogue as it stands, which the next sync sends encrypted";
 inline constexpr T kWhyPlainRemote = "not encrypted; clone it without --key; nothing was cloned";
 // After `git init --encrypt`: what stays plain in the history from before.
 inline constexpr T kStillPlain = " earlier commits still hold serials in plain text, and so does any remote "

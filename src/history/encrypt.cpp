@@ -2,6 +2,10 @@
 // given out and taken in, and the count of what stays plain from before.
 #include <map>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <unistd.h>
 
 #include "catalog/layout.h"
@@ -57,11 +61,14 @@ private:
     bool marked_ = false;
 };
 
-// How many commits HEAD leads to hold velk.dat plain with a serial in it.
-Refused plainCommits(int& count)
+}  // namespace
+
+Refused plainCommits(const std::vector<std::string>& revs, int& count)
 {
     count = 0;
-    const GitRun listed = runGit({"rev-list", "HEAD"});
+    std::vector<std::string> args{"rev-list"};
+    args.insert(args.end(), revs.begin(), revs.end());
+    const GitRun listed = runGit(args);
     if (!listed.ok())
         return failed(listed);
     GitOptions paths;
@@ -82,6 +89,8 @@ Refused plainCommits(int& count)
         count += reader.plainWithSerials[std::string(line)] ? 1 : 0;
     return {};
 }
+
+namespace {
 
 // .gitattributes names the filter beside the drivers.
 void markFiltered()
@@ -166,7 +175,7 @@ Refused encryptHistory(int& plain)
                 return {Refusal::None, {}, fault(Fault::Sealed, s.shown)};
     }
     if (born)
-        if (Refused r = plainCommits(plain))
+        if (Refused r = plainCommits({"HEAD"}, plain))
             return r;
     if (!encrypted())
         if (Fault f = writeKey(cipher::newKey()))
@@ -214,7 +223,7 @@ Refused importKey(const cipher::Key& key, int& plain)
         return {Refusal::NotEncrypted, {}, {}};
     // Commits made here before the key came, which the next sync sends.
     if (headPlain)
-        if (Refused r = plainCommits(plain))
+        if (Refused r = plainCommits({"HEAD"}, plain))
             return r;
     if (Fault f = writeKey(key))
         return {Refusal::None, {}, f};
@@ -226,6 +235,12 @@ Refused importKey(const cipher::Key& key, int& plain)
     // its place, through the commit step.
     if (!sealedHere)
         return {};
+    // The catalogue readable again is private, whatever mode git gave the
+    // encrypted file.
+    if (const int fd = ::open(kDataFile, O_RDONLY | O_NOFOLLOW | O_CLOEXEC); fd >= 0) {
+        (void)::fchmod(fd, 0600);
+        (void)::close(fd);
+    }
     if (const Outcome made = replaceData(plainData, nullptr); !made.made())
         return {Refusal::None, {}, made.fault()};
     // The index learns the file's new size: git takes a size that differs

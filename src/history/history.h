@@ -37,6 +37,8 @@ enum class Refusal {
     NoName,        // no folder name can be made of the URL: detail
     NotEncrypted,  // the history is not encrypted: there is no key to give or to check
     PlainRemote,   // a key was given for a remote whose catalogue is not encrypted: detail
+    PlainCommits,  // an encrypted history's commits the remote lacks hold serials in plain
+                   // text (Synced::plain of them): detail names the remote's branch, if any
 };
 struct Refused {
     Refusal why = Refusal::None;
@@ -81,6 +83,7 @@ struct Synced {
     std::vector<Record> versions;  // the records kept in both versions, as coded here
     bool merged = false;           // the catalogue changed
     bool pushed = false;           // something went out
+    int plain = 0;                 // PlainCommits: how many
     Fault after;                   // what went wrong once the catalogue had changed
     std::string waits;             // why git could not record the merge, which then
                                    // waits for the next sync or change

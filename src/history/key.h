@@ -4,9 +4,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalog/cipher.h"
 #include "catalog/fault.h"
+#include "history/history.h"
 
 namespace qv::history {
 
@@ -29,6 +31,9 @@ Fault writeKey(const cipher::Key& key);
 // it is, a sealed one with the folder's key; one that cannot be opened is a
 // fault naming `shown`.
 Fault openStored(std::string_view stored, const std::string& shown, std::string& plain);
+// How many of the commits `git rev-list REVS...` lists hold velk.dat plain
+// with a serial in it.
+Refused plainCommits(const std::vector<std::string>& revs, int& count);
 // The catalogue `plain` as git keeps it here: sealed in an encrypted
 // history, as it is otherwise.
 Fault toStored(std::string_view plain, std::string& stored);

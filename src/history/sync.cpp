@@ -238,6 +238,17 @@ Refused sync(Synced& synced)
         return {};  // the merge not yet committed: nothing to send that the remote could take
     if (!theirs.empty() && runGit({"merge-base", "--is-ancestor", "HEAD", theirs}).ok())
         return {};  // nothing to send
+    // An encrypted history sends no serial in plain text: commits made
+    // before the key came stay here until the user folds them away.
+    if (encrypted()) {
+        std::vector<std::string> revs{"HEAD"};
+        if (!theirs.empty())
+            revs.insert(revs.end(), {"--not", theirs});
+        if (Refused r = plainCommits(revs, synced.plain))
+            return r;
+        if (synced.plain > 0)
+            return {Refusal::PlainCommits, theirs.empty() ? "" : trackingRef(synced.remote, ref).substr(13), {}};
+    }
     if (synced.waiting)
         synced.waiting(true);
     // The upstream set where there was none: the config written once, not

@@ -50,8 +50,11 @@ inline constexpr T kAttributesSealed = "velk.dat merge=quorvane diff=quorvane fi
 // lines, so that a host's own .gitignore never stands in a sync's way.
 inline constexpr T kKeptAttributes = "velk.dat merge=quorvane diff=quorvane -text -eol -filter -ident "
                                      "-working-tree-encoding\n.gitignore merge=union\n.gitattributes merge=union\n";
+// The two git files never go through the filter, whatever a remote's
+// attributes say: another machine reads them before it has a key.
 inline constexpr T kKeptSealed = "velk.dat merge=quorvane diff=quorvane filter=quorvane -text -eol -ident "
-                                 "-working-tree-encoding\n.gitignore merge=union\n.gitattributes merge=union\n";
+                                 "-working-tree-encoding\n.gitignore merge=union -filter\n"
+                                 ".gitattributes merge=union -filter\n";
 
 // Why a change or a sync is not recorded, beyond git's own words.
 inline constexpr T kLinked = "velk.dat is a symbolic link, and git would keep the link, not the catalogue; "
