@@ -71,8 +71,13 @@ Refused bringIn(const std::string& remote, const std::string& theirs, const std:
     std::string baseId;
     if (Refused r = mergeBase(headId, theirs, baseId))
         return r;
-    if (baseId == theirs)
-        return {};  // nothing came in
+    if (baseId == theirs) {
+        // Nothing came in; the remote's catalogue still opens with this
+        // folder's key, or what goes out would be sealed under another.
+        std::string plain;
+        bool present = false;
+        return encrypted() ? dataAt(theirs, theirsName, plain, present) : Refused{};
+    }
     std::vector<Item> items;
     if (Refused r = itemsAt(theirs, items))
         return r;
@@ -185,9 +190,17 @@ Refused ready()
     // A change whose recording failed goes out all the same: committed
     // first, as the next recorded change would have.
     const GitRun diff = runGit({"diff", "--quiet", "HEAD", "--", kDataFile});
-    if (diff.status == 1)
+    if (diff.status == 1) {
+        // Under a key that is not the history's, velk.dat differs from HEAD's
+        // even unchanged: that key opens HEAD's first, or nothing is recorded.
+        std::string plain;
+        bool present = false;
+        if (encrypted())
+            if (Refused r = dataAt("HEAD", "HEAD:" + std::string(kDataFile), plain, present))
+                return r;
         if (const GitRun run = commitAs({"--quiet", "-m", std::string(text::kAsItStands), "--", kDataFile}); !run.ok())
             return failed(run);
+    }
     return diff.status != 0 && diff.status != 1 ? failed(diff) : Refused{};
 }
 
