@@ -162,6 +162,9 @@ int run(const Command& c, int argc, char** argv, const Start& start)
     try {
         if (c.takes & ForGit)
             history::runByGit();
+        // Where git keeps a catalogue the folder lost, none is started anew.
+        if ((a.cmd == "add" || a.cmd == "import") && history::missingButKept())
+            return complain(a.cmd, kDataFile, text::kWhyMissingKept);
         if (c.changes) {
             prepareChanges();
             recordWith(&history::recorder());

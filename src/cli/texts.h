@@ -115,6 +115,8 @@ inline constexpr T kWhyWrongKey = "does not open with this key: encrypted with a
                                   "nothing was cloned";
 inline constexpr T kWhyKeyRefused = "does not open with the key given: encrypted with another, or changed "
                                     "since; nothing was changed";
+inline constexpr T kWhyMissingKept = "not in the folder, yet git keeps it; 'quorvane git checkout -- velk.dat' "
+                                     "brings it back, and nothing was changed";
 inline constexpr T kWhyNotKey = "holds no key: a key is the one line 'quorvane key' prints";
 inline constexpr T kWhyNotEncrypted = "this folder's history is not encrypted; turn encryption on with "
                                       "'quorvane git init --encrypt'";

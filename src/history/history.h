@@ -53,6 +53,10 @@ bool inRepository();
 // Whether git keeps velk.dat as a symbolic link (a link another machine
 // committed): the program never reads or writes through such a link.
 bool keptAsLink();
+// Whether velk.dat is gone from the folder while git keeps it (a checkout
+// that failed halfway removes it): a new catalogue started in its place
+// would go out as every record removed.
+bool missingButKept();
 // Records every change of the run as a commit of velk.dat alone, where
 // history is on; chosen at the start of a run that may change the catalogue.
 Recorder& recorder();

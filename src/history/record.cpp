@@ -130,6 +130,13 @@ bool keptAsLink()
     return run.out.starts_with("120000 ");
 }
 
+bool missingButKept()
+{
+    struct stat st {};
+    return ::lstat(kDataFile, &st) != 0 && errno == ENOENT && inRepository()
+        && runGit({"ls-files", "--error-unmatch", "--", kDataFile}).ok();
+}
+
 Recorder& recorder()
 {
     static GitRecorder git;  // the run's one recorder
