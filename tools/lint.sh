@@ -37,7 +37,7 @@ if command -v clang-tidy >/dev/null; then
         shift
         printf '%s\n' "$@" | xargs -P2 -n4 clang-tidy -p "$dir" --quiet 2>/dev/null
     }
-    { tidy build-test-plain src/*.cpp src/*/*.cpp tests/crash/*.cpp
+    { tidy build-test-plain src/*.cpp src/*/*.cpp tests/crash/*.cpp tests/unit/*.cpp
       [ -d build-test-fuzz ] && tidy build-test-fuzz tests/fuzz/*.cpp; } > build-test-plain/tidy.log
     if grep -q -E '(warning|error):' build-test-plain/tidy.log; then
         cat build-test-plain/tidy.log
