@@ -41,7 +41,7 @@ public:
     bool read(std::string& payload, bool& flush)
     {
         char head[4];
-        if (!take(head, 4))
+        if (!take(head, 4, &ended_))
             return false;
         std::size_t length = 0;
         for (char c : head) {
@@ -58,6 +58,8 @@ public:
         payload.resize(length - 4);
         return take(payload.data(), payload.size());
     }
+    // Whether the input ended where a packet would begin: git is done.
+    bool ended() const { return ended_; }
     // A text packet's words without the newline; false as read() is.
     bool line(std::string& text, bool& flush)
     {
@@ -69,14 +71,19 @@ public:
     }
 
 private:
-    static bool take(char* to, std::size_t n)
+    bool ended_ = false;
+
+    static bool take(char* to, std::size_t n, bool* none = nullptr)
     {
-        while (n > 0) {
+        for (const std::size_t wanted = n; n > 0;) {
             const ssize_t got = ::read(STDIN_FILENO, to, n);
             if (got < 0 && errno == EINTR)
                 continue;
-            if (got <= 0)
+            if (got <= 0) {
+                if (none)
+                    *none = got == 0 && n == wanted;
                 return false;
+            }
             to += got, n -= static_cast<std::size_t>(got);
         }
         return true;
@@ -105,9 +112,11 @@ std::string packet(std::string_view payload)
 
 constexpr std::string_view kFlush = "0000";
 
-// A list of text packets up to a flush; false as read() is.
+// A list of text packets up to a flush; false as read() is, and on more
+// lines than git ever sends in one (memory stays bounded whatever comes).
 bool list(Packets& in, std::vector<std::string>& lines)
 {
+    constexpr std::size_t kLines = 64;
     lines.clear();
     for (std::string text;;) {
         bool flush = false;
@@ -115,6 +124,8 @@ bool list(Packets& in, std::vector<std::string>& lines)
             return false;
         if (flush)
             return true;
+        if (lines.size() == kLines)
+            return false;
         lines.push_back(text);
     }
 }
@@ -174,7 +185,7 @@ bool serveFilter(Fault& why)
     // Each file: its command and names, its bytes, and the answer.
     for (;;) {
         if (!list(in, lines))
-            return true;  // git is done
+            return in.ended() && lines.empty();  // git is done, or spoke in a way not understood
         std::string bytes, payload;
         for (bool flush = false; !flush;) {
             if (!in.read(payload, flush))
@@ -190,14 +201,14 @@ bool serveFilter(Fault& why)
         if (f) {
             why = f;  // told once git is done; git says which file failed
             if (!writeAll(packet("status=error\n") + std::string(kFlush)))
-                return false;
+                return true;  // git closed the pipe: it went away, nothing to tell it
             continue;
         }
         std::string answer = packet("status=success\n") + std::string(kFlush);
         for (std::size_t at = 0; at < out.size(); at += kPacketData)
             answer += packet(std::string_view(out).substr(at, kPacketData));
         if (!writeAll(answer.append(kFlush).append(kFlush)))
-            return false;
+            return true;
     }
 }
 

@@ -20,7 +20,15 @@ bool byGit = false;
 std::string gitDir()
 {
     const char* dir = byGit ? std::getenv("GIT_DIR") : nullptr;
-    return dir && *dir ? dir : ".git";
+    if (!dir || !*dir)
+        return ".git";
+    // A linked worktree's git folder names the one all worktrees share,
+    // where the key is.
+    std::string common;
+    if (readWhole(std::string(dir) + "/commondir", common) || common.empty())
+        return dir;
+    common.erase(common.find_last_not_of('\n') + 1);
+    return common.starts_with('/') ? common : std::string(dir) + "/" + common;
 }
 
 bool writeAll(int fd, std::string_view text)

@@ -252,15 +252,18 @@ Refused sync(Synced& synced)
     if (!theirs.empty() && runGit({"merge-base", "--is-ancestor", "HEAD", theirs}).ok())
         return {};  // nothing to send
     // An encrypted history sends no serial in plain text: commits made
-    // before the key came stay here until the user folds them away.
+    // before the key came stay here until the user folds them away. Those
+    // the remote has on any branch are not sent again, as git's push sends
+    // none of them. They fold onto the very commit merged in, named by its
+    // id: a fetch meanwhile moves the remote's ref past what the folder holds.
     if (encrypted()) {
-        std::vector<std::string> revs{"HEAD"};
+        std::vector<std::string> revs{"HEAD", "--not", "--remotes=" + synced.remote};
         if (!theirs.empty())
-            revs.insert(revs.end(), {"--not", theirs});
+            revs.push_back(theirs);
         if (Refused r = plainCommits(revs, synced.plain))
             return r;
         if (synced.plain > 0)
-            return {Refusal::PlainCommits, theirs.empty() ? "" : trackingRef(synced.remote, ref).substr(13), {}};
+            return {Refusal::PlainCommits, theirs.substr(0, 12), {}};
     }
     if (synced.waiting)
         synced.waiting(true);

@@ -2,6 +2,7 @@
 #include "catalog/catalog.h"
 #include "catalog/trace.h"
 #include "catalog/transaction.h"
+#include "history/history.h"
 #include "menu/console.h"
 #include "menu/dialogues.h"
 #include "menu/texts.h"
@@ -13,6 +14,10 @@ int addDialogue()
     Shown shown;
     if (Fault f = shown.open(true)) {
         say(f);
+        return 1;
+    }
+    if (shown.missing && history::missingButKept()) {  // none started anew in its place
+        printLine(text::kDataKept);
         return 1;
     }
     if (shown.file.getAt(kTotalTens) == '9' && shown.file.getAt(kTotalUnits) == '9') {

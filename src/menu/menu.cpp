@@ -59,8 +59,9 @@ void menuLoop()
     }
 }
 
-// The data file is created when, and only when, it does not exist; one that
-// is there is kept for the first operation to read.
+// The data file is created when, and only when, it does not exist and git
+// keeps none the folder lost; one that is there is kept for the first
+// operation to read.
 void start()
 {
     Shown data;
@@ -71,6 +72,10 @@ void start()
     }
     if (found.kind != Fault::File || found.io.err != ENOENT) {
         say(found);
+        return;
+    }
+    if (history::missingButKept()) {
+        printLine(text::kDataKept);
         return;
     }
     printLine(text::kDataCreated);

@@ -15,6 +15,10 @@ inline constexpr T kBanner = "Quorvane (Text Version v1.1.2) for Linux. ";
 inline constexpr T kBannerCode = "code:KX-P-1 ";
 inline constexpr T kDataLoaded = "Data file loaded successful .... ";
 inline constexpr T kDataCreated = "Data file not found , creating a one ... ";
+// Where git keeps the catalogue the folder lost, none is started anew.
+inline constexpr T kDataKept =
+    "The data file is not found , yet git keeps it , nothing has been changed , bring it back "
+    "with quorvane git checkout -- velk.dat . ";
 inline constexpr T kMenuAdd = "(1)Enter new S/N to DataBase ";            // enternew
 inline constexpr T kMenuEdit = "(2)Edit the exist data ";                 // editor
 inline constexpr T kMenuDelete = "(3)Delete the exist data ";             // delete
