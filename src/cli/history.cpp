@@ -148,7 +148,7 @@ int syncCommand(const Args& a)
                             .append(s.plain == 1 ? text::kPlainCommitOne : text::kPlainCommits)
                             .append(refused.detail.empty() ? std::string(text::kAfreshHistory)
                                                            : std::string(text::kFoldInto) + refused.detail
-                                            + std::string(text::kFoldedSent)));
+                                            + std::string(s.plain == 1 ? text::kFoldedSentOne : text::kFoldedSent)));
     return refused ? refuse(a, refused) : kDone;
 }
 

@@ -133,6 +133,8 @@ inline constexpr T kPlainCommitOne = " commit not yet on the remote holds serial
 inline constexpr T kFoldInto = "'quorvane git reset --soft ";
 inline constexpr T kFoldedSent = "' folds them into the catalogue as it stands, which the next sync sends "
                                  "encrypted";
+inline constexpr T kFoldedSentOne = "' folds it into the catalogue as it stands, which the next sync sends "
+                                    "encrypted";
 inline constexpr T kAfreshHistory = "'quorvane git update-ref -d HEAD' starts the history afresh from the "
                                     "catalogue as it stands, which the next sync sends encrypted";
 inline constexpr T kWhyPlainRemote = "not encrypted; clone it without --key; nothing was cloned";

@@ -6,8 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <unistd.h>
-
 #include "catalog/layout.h"
 #include "file/lock.h"
 #include "history/files.h"

@@ -198,7 +198,13 @@ Refused ready()
         if (encrypted())
             if (Refused r = dataAt("HEAD", "HEAD:" + std::string(kDataFile), plain, present))
                 return r;
-        if (const GitRun run = commitAs({"--quiet", "-m", std::string(text::kAsItStands), "--", kDataFile}); !run.ok())
+        // With the attributes where they are staged as they stand (a fold of
+        // commits by `reset --soft` leaves them so): git status clean after.
+        std::vector<std::string> args{"--quiet", "-m", std::string(text::kAsItStands), "--", kDataFile};
+        if (runGit({"diff", "--quiet", "--cached", "HEAD", "--", ".gitattributes"}).status == 1
+            && runGit({"diff", "--quiet", "--", ".gitattributes"}).ok())
+            args.emplace_back(".gitattributes");
+        if (const GitRun run = commitAs(args); !run.ok())
             return failed(run);
     }
     return diff.status != 0 && diff.status != 1 ? failed(diff) : Refused{};
