@@ -29,19 +29,25 @@ std::string readText(const char* name)
     return bytes;
 }
 
-void writeText(const char* name, std::string_view text, bool append)
+bool writeAll(int fd, std::string_view text)
 {
-    const int fd = ::open(name, O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
-    if (fd < 0)
-        return;
     while (!text.empty()) {
         const ssize_t n = ::write(fd, text.data(), text.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            break;
+            return false;
         text.remove_prefix(static_cast<std::size_t>(n));
     }
+    return true;
+}
+
+void writeText(const char* name, std::string_view text, bool append)
+{
+    const int fd = ::open(name, O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666);
+    if (fd < 0)
+        return;
+    (void)writeAll(fd, text);
     (void)::close(fd);
 }
 

@@ -7,6 +7,7 @@
 
 #include "catalog/catalog.h"
 #include "catalog/cipher.h"
+#include "history/files.h"
 #include "history/key.h"
 
 namespace qv::history {
@@ -90,18 +91,7 @@ private:
     }
 };
 
-bool writeAll(std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
+bool writeAll(std::string_view bytes) { return history::writeAll(STDOUT_FILENO, bytes); }
 
 std::string packet(std::string_view payload)
 {

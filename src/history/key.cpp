@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "catalog/catalog.h"
+#include "history/files.h"
 
 namespace qv::history {
 
@@ -29,19 +30,6 @@ std::string gitDir()
         return dir;
     common.erase(common.find_last_not_of('\n') + 1);
     return common.starts_with('/') ? common : std::string(dir) + "/" + common;
-}
-
-bool writeAll(int fd, std::string_view text)
-{
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 }  // namespace
